@@ -1,0 +1,15 @@
+// The caption from the program's path, and the titles formed from it.
+#pragma once
+
+#include "app/text.h"
+
+// Drops the last four characters of programPath, then keeps what follows the last
+// backslash after the first character. The result is cut to the buffer.
+void MakeCaption(const char16_t* programPath, char16_t (&result)[TEXT_UNITS]);
+
+// "%s 現在のデスクトップ背景  "
+void FormatWindowTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
+// "%s コマンドラインオプション一覧  "
+void FormatOptionListTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
+// "%s0", the hidden owner window's class.
+void FormatOwnerClassName(const char16_t* name, char16_t (&className)[TEXT_UNITS]);

@@ -1,0 +1,22 @@
+// Process-wide handles of the Win32 shell and the routines that cross subsystems.
+#pragma once
+
+#include <windows.h>
+
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 code units on both sides");
+
+// The core's char16_t texts are the API's wchar_t texts on Windows.
+inline const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+inline wchar_t* Wide(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
+}
+
+extern HINSTANCE appInstance;
+extern HBRUSH backBrush;
+extern HBRUSH keyBrush;
+extern HFONT labelFont;
+extern HMENU sysMenu;
+
+int RunApplication(HINSTANCE instance, int showCommand);

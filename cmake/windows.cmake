@@ -1,0 +1,80 @@
+# Windows build (x86-64 or i386 by toolchain file): the program, and the Windows
+# builds of the unit tests, the shell tests and the end-to-end driver.
+enable_language(RC)
+if(NOT NUVELO_ARCH_TAG)
+    message(FATAL_ERROR "use one of the toolchain files in cmake/")
+endif()
+
+file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS app/*_win.cpp wallpaper/*_win.cpp window/*_win.cpp)
+list(FILTER SHELL_SOURCES EXCLUDE REGEX "main_win\\.cpp$")
+
+set(NUVELO_SYSTEM_LIBS user32 gdi32 advapi32 shell32 kernel32)
+set(NUVELO_SIZE_FLAGS -Os -ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables
+    -fno-unwind-tables -fno-stack-protector)
+target_compile_options(nuvelo_core PRIVATE ${NUVELO_SIZE_FLAGS})
+target_compile_definitions(nuvelo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+    _WIN32_WINNT=0x0601)
+
+add_library(nuvelo_shell STATIC ${SHELL_SOURCES})
+target_link_libraries(nuvelo_shell PUBLIC nuvelo_core ${NUVELO_SYSTEM_LIBS})
+target_compile_options(nuvelo_shell PRIVATE ${NUVELO_WARNINGS} ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
+
+configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+add_executable(Nuvelo WIN32 app/main_win.cpp res/Nuvelo.rc)
+target_include_directories(Nuvelo PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/res)
+target_compile_options(Nuvelo PRIVATE ${NUVELO_WARNINGS} ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
+target_link_libraries(Nuvelo PRIVATE nuvelo_shell)
+target_link_options(Nuvelo PRIVATE -municode -mwindows -static -s -Wl,--gc-sections)
+set_target_properties(Nuvelo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+set_source_files_properties(res/Nuvelo.rc PROPERTIES
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+# windres reads the .rc as UTF-8.
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+option(NUVELO_BUILD_TESTS "Build the Windows test programs" ON)
+if(NUVELO_BUILD_TESTS)
+    set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+    set(NUVELO_TEST_LINK -static -municode)
+
+    # The core's unit tests, compiled by the shipped compiler.
+    add_executable(nuvelo_unit_tests ${UNIT_TEST_SOURCES})
+    target_link_libraries(nuvelo_unit_tests PRIVATE nuvelo_core gtest gtest_main)
+    target_link_options(nuvelo_unit_tests PRIVATE -static)
+    set_target_properties(nuvelo_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+    # The shell against the real Win32 API: registry, GDI, windows.
+    file(GLOB SHELL_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*_test.cpp)
+    if(SHELL_TEST_SOURCES)
+        add_executable(nuvelo_shell_tests ${SHELL_TEST_SOURCES})
+        target_link_libraries(nuvelo_shell_tests PRIVATE nuvelo_shell gtest gtest_main)
+        target_link_options(nuvelo_shell_tests PRIVATE -static)
+        set_target_properties(nuvelo_shell_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    endif()
+
+    # The end-to-end driver: starts Nuvelo.exe as a separate process and watches it.
+    file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS tests/e2e/*.cpp)
+    if(DRIVER_SOURCES)
+        add_executable(nuvelo_driver ${DRIVER_SOURCES})
+        target_include_directories(nuvelo_driver PRIVATE ${CMAKE_SOURCE_DIR})
+        target_compile_definitions(nuvelo_driver PRIVATE UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0601)
+        target_link_libraries(nuvelo_driver PRIVATE nuvelo_core ${NUVELO_SYSTEM_LIBS} ntdll version)
+        target_link_options(nuvelo_driver PRIVATE ${NUVELO_TEST_LINK})
+        set_target_properties(nuvelo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    endif()
+endif()
+
+file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*_win.cpp)
+foreach(tool_source ${TOOL_SOURCES})
+    get_filename_component(tool_name ${tool_source} NAME_WE)
+    string(REPLACE "_win" "" tool_name ${tool_name})
+    add_executable(${tool_name} WIN32 ${tool_source})
+    target_compile_options(${tool_name} PRIVATE ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
+    target_compile_definitions(${tool_name} PRIVATE UNICODE _UNICODE)
+    target_link_libraries(${tool_name} PRIVATE ${NUVELO_SYSTEM_LIBS})
+    target_link_options(${tool_name} PRIVATE -municode -mwindows -static -s -Wl,--gc-sections)
+    set_target_properties(${tool_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endforeach()

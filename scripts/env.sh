@@ -1,0 +1,30 @@
+# Shared settings of the scripts: where Wine lives and which prefix the project uses.
+# Sourced, not run.
+NUVELO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+WINESERVER=/usr/lib/wine/wineserver
+NUVELO_CACHE=${NUVELO_CACHE:-$HOME/.cache/nuvelo}
+if [ -x "$WINE64" ]; then
+  NUVELO_WINE_VERSION=$("$WINE64" --version 2>/dev/null | awk '{print $1}')
+else
+  NUVELO_WINE_VERSION=none
+fi
+# A helper or a parallel run may bring its own prefix (a copy of the shared one).
+export WINEPREFIX=${NUVELO_WINEPREFIX:-$NUVELO_CACHE/$NUVELO_WINE_VERSION}
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko installer prompts: the program needs neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+step_start() {
+  STEP_NAME=$1
+  STEP_T0=$(date +%s.%N)
+  printf '[setup] %s ...\n' "$STEP_NAME"
+}
+
+step_done() {
+  local t1
+  t1=$(date +%s.%N)
+  printf '[setup] %s: %s (%.1f s)\n' "$STEP_NAME" "${1:-done}" "$(echo "$t1 - $STEP_T0" | bc 2>/dev/null || echo 0)"
+}

@@ -1,0 +1,39 @@
+// The wallpaper path and the display lines cut from it.
+#pragma once
+
+#include <cstdint>
+
+#include "app/text.h"
+
+constexpr int32_t MAX_LINES = 10;
+
+// Size of the registry read of the wallpaper path: 260 units including the zero.
+constexpr uint32_t WALLPAPER_DATA_BYTES = TEXT_UNITS * sizeof(char16_t);
+
+// One display line: its label window (a plain value here; an HWND in the shell) and text.
+struct LineLabel {
+    uintptr_t window;
+    char16_t text[TEXT_UNITS];
+};
+
+extern LineLabel lines[MAX_LINES];
+extern int32_t lineCount;
+extern char16_t currentPath[TEXT_UNITS];
+extern char16_t previousPath[TEXT_UNITS];
+
+struct SplitLines {
+    int32_t count;
+    char16_t text[MAX_LINES][TEXT_UNITS];
+};
+
+// Cuts path into 1 to MAX_LINES texts, text[0] the file name.
+void SplitWallpaperPath(const char16_t* path,
+                        int32_t maxLines,
+                        int32_t restOnLastLine,
+                        int32_t showExtension,
+                        int32_t padLines,
+                        SplitLines* result);
+
+// Turns the bytes that the registry returned (bytes of them, at most
+// WALLPAPER_DATA_BYTES) into a terminated text; 0 when they are no usable text.
+int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[TEXT_UNITS]);

@@ -1,0 +1,18 @@
+// When the desktop slideshow changes the picture next.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t SLIDESHOW_MARGIN_MS = 1000;
+// Largest interval whose delay (interval + margin) still fits a signed 32-bit count.
+constexpr int32_t MAX_SLIDESHOW_INTERVAL = 2147482647;
+
+// Milliseconds from the given local time to one margin past the next whole multiple
+// of interval since midnight. interval must satisfy IntervalIsUsable.
+int32_t NextChangeDelay(int32_t interval, int32_t hour, int32_t minute, int32_t second, int32_t millisecond);
+
+// 1 for an interval that NextChangeDelay can take (1 to MAX_SLIDESHOW_INTERVAL).
+int IntervalIsUsable(int32_t interval);
+
+// Takes the interval from the registry's bytes: exactly 4, little-endian; 0 otherwise.
+int IntervalFromData(const uint8_t* data, uint32_t bytes, int32_t* interval);

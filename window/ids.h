@@ -1,0 +1,13 @@
+// Fixed identifiers of the main window: control, timers and private messages.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t LABEL_ID = 100;
+constexpr uintptr_t TIMER_SLIDESHOW = 101;
+constexpr uintptr_t TIMER_OPEN_EXPLORER = 102;
+constexpr uintptr_t TIMER_AUTO_EXIT = 103;
+constexpr uintptr_t TIMER_AUTO_MINIMIZE = 104;
+constexpr uint32_t WM_TRAYNOTIFY = 0x8001;  // WM_APP + 1
+constexpr uint32_t WM_TRAYMENU = 0x8002;    // WM_APP + 2
+constexpr uint32_t TRAY_ICON_ID = 1;

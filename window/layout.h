@@ -1,0 +1,30 @@
+// Label sizes and font fitting, measured through a small interface so that the
+// arithmetic runs without the platform.
+#pragma once
+
+#include <cstdint>
+
+struct TextExtent {
+    int32_t cx;
+    int32_t cy;
+};
+
+// Plain table of operations; context is the measurer's own state.
+struct TextMeasurer {
+    void* context;
+    // Makes a font of that height the label font (and the measuring font), replacing the old one.
+    void (*CreateLabelFont)(void* context, int32_t height);
+    // tmHeight + tmExternalLeading of the label font.
+    int32_t (*CellHeight)(void* context);
+    // Extent of the whole text of lines[index] in the measuring font.
+    TextExtent (*LineExtent)(void* context, int32_t index);
+};
+
+struct LabelLayout {
+    int32_t labelWidth;
+    int32_t rowHeight;
+    int32_t outerWidth;
+    int32_t outerHeight;
+};
+
+LabelLayout ComputeLabelLayout(const TextMeasurer& measurer);
