@@ -1,0 +1,40 @@
+# The tiers that run Windows programs under Wine, registered in the native build so
+# that one CTest run reports every tier. scripts/test provides the display and a warm
+# wineserver; scripts/wine-run starts the program in the project's prefix.
+set(WINE_RUN ${CMAKE_SOURCE_DIR}/scripts/wine-run)
+
+# Windows path of a file of this machine, as Wine's Z: drive shows it.
+function(nuvelo_windows_path out path)
+    string(REPLACE "/" "\\" converted "${path}")
+    set(${out} "Z:${converted}" PARENT_SCOPE)
+endfunction()
+
+nuvelo_windows_path(NUVELO_EXE64 ${NUVELO_WIN64_DIR}/Nuvelo.exe)
+nuvelo_windows_path(NUVELO_EXE32 ${NUVELO_WIN32_DIR}/Nuvelo.exe)
+
+add_test(NAME wine64.unit COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_unit_tests.exe --gtest_brief=1)
+set_tests_properties(wine64.unit PROPERTIES LABELS wine64 TIMEOUT 300)
+
+file(GLOB SHELL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+if(SHELL_TEST_SOURCES)
+    add_test(NAME wine64.shell COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_shell_tests.exe --gtest_brief=1)
+    set_tests_properties(wine64.shell PROPERTIES LABELS wine64 TIMEOUT 600 RUN_SERIAL ON)
+endif()
+
+# Each SCENARIO(name) of the driver is one end-to-end test against the x86-64 build;
+# each I386_SCENARIO(name) runs against the i386 build as well (slow: qemu-user).
+file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+foreach(source ${DRIVER_SOURCES})
+    file(STRINGS ${source} declarations REGEX "^(I386_)?SCENARIO\\([a-z0-9_]+")
+    foreach(declaration ${declarations})
+        string(REGEX REPLACE "^(I386_)?SCENARIO\\(([a-z0-9_]+).*" "\\2" name "${declaration}")
+        add_test(NAME e2e.${name}
+            COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe ${name} ${NUVELO_EXE64})
+        set_tests_properties(e2e.${name} PROPERTIES LABELS e2e TIMEOUT 300 RUN_SERIAL ON)
+        if(declaration MATCHES "^I386_")
+            add_test(NAME i386.${name}
+                COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe ${name} ${NUVELO_EXE32})
+            set_tests_properties(i386.${name} PROPERTIES LABELS i386 TIMEOUT 900 RUN_SERIAL ON)
+        endif()
+    endforeach()
+endforeach()
