@@ -26,7 +26,8 @@ struct SplitLines {
     char16_t text[MAX_LINES][TEXT_UNITS];
 };
 
-// Cuts path into 1 to MAX_LINES texts, text[0] the file name.
+// Cuts path into 1 to MAX_LINES texts, text[0] the file name (Part 2.1). With
+// padLines a line longer than 257 units stays unpadded. Texts from count on are empty.
 void SplitWallpaperPath(const char16_t* path,
                         int32_t maxLines,
                         int32_t restOnLastLine,
@@ -36,4 +37,6 @@ void SplitWallpaperPath(const char16_t* path,
 
 // Turns the bytes that the registry returned (bytes of them, at most
 // WALLPAPER_DATA_BYTES) into a terminated text; 0 when they are no usable text.
+// Whole code units only; the text ends at the first zero or the end of the data;
+// 0 bytes give an empty text; 260 units without a zero are a failure (empty text).
 int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[TEXT_UNITS]);

@@ -8,11 +8,13 @@ constexpr int32_t SLIDESHOW_MARGIN_MS = 1000;
 constexpr int32_t MAX_SLIDESHOW_INTERVAL = 2147482647;
 
 // Milliseconds from the given local time to one margin past the next whole multiple
-// of interval since midnight. interval must satisfy IntervalIsUsable.
+// of interval since midnight: 1001 to interval + 1000. An interval that fails
+// IntervalIsUsable (0 would divide by zero, a larger one overflow) gives 0.
 int32_t NextChangeDelay(int32_t interval, int32_t hour, int32_t minute, int32_t second, int32_t millisecond);
 
 // 1 for an interval that NextChangeDelay can take (1 to MAX_SLIDESHOW_INTERVAL).
 int IntervalIsUsable(int32_t interval);
 
-// Takes the interval from the registry's bytes: exactly 4, little-endian; 0 otherwise.
+// Takes the interval from the registry's bytes: exactly 4, little-endian, as a signed
+// count; 0 (and *interval untouched) for any other size.
 int IntervalFromData(const uint8_t* data, uint32_t bytes, int32_t* interval);

@@ -1,0 +1,404 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "wallpaper/lines.h"
+
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+struct SplitCase {
+    const char16_t* path;
+    int32_t maxLines;
+    int32_t restOnLastLine;
+    int32_t showExtension;
+    int32_t padLines;
+    Lines expected;
+};
+
+Lines Split(const std::u16string& path, int32_t maxLines, int32_t rest, int32_t extension, int32_t pad) {
+    SplitLines result;
+    SplitWallpaperPath(path.c_str(), maxLines, rest, extension, pad, &result);
+    Lines out;
+    for (int32_t i = 0; i < result.count; ++i) {
+        out.push_back(result.text[i]);
+    }
+    return out;
+}
+
+std::string Describe(const SplitCase& c) {
+    std::string path;
+    for (const char16_t* p = c.path; *p != 0; ++p) {
+        path += *p < 0x80 ? static_cast<char>(*p) : '?';
+    }
+    return "path \"" + path + "\" maxLines " + std::to_string(c.maxLines) + " rest " +
+           std::to_string(c.restOnLastLine) + " ext " + std::to_string(c.showExtension) + " pad " +
+           std::to_string(c.padLines);
+}
+
+void ExpectCases(const std::vector<SplitCase>& cases) {
+    for (const SplitCase& c : cases) {
+        EXPECT_EQ(c.expected, Split(c.path, c.maxLines, c.restOnLastLine, c.showExtension, c.padLines))
+            << Describe(c);
+    }
+}
+
+// c01\c02\...\c12: twelve components, no full stop.
+std::u16string TwelveComponents() {
+    std::u16string path;
+    for (int i = 1; i <= 12; ++i) {
+        if (i > 1) {
+            path += u'\\';
+        }
+        path += u'c';
+        path += static_cast<char16_t>(u'0' + i / 10);
+        path += static_cast<char16_t>(u'0' + i % 10);
+    }
+    return path;
+}
+
+std::u16string Component(int i) {
+    std::u16string name = u"c";
+    name += static_cast<char16_t>(u'0' + i / 10);
+    name += static_cast<char16_t>(u'0' + i % 10);
+    return name;
+}
+
+}  // namespace
+
+// The table of Part 2.1 for C:\Photos\Beach.jpg, in all four combinations of
+// showExtension and padLines.
+TEST(SplitWallpaperPath, BeachTable) {
+    const char16_t* beach = u"C:\\Photos\\Beach.jpg";
+    ExpectCases({
+        {beach, 1, 0, 0, 0, {u"Beach"}},
+        {beach, 2, 0, 0, 0, {u"Beach", u"Photos"}},
+        {beach, 5, 0, 0, 0, {u"Beach", u"Photos", u"C:"}},
+        {beach, 1, 1, 0, 0, {u"C:\\Photos\\Beach"}},
+        {beach, 2, 1, 0, 0, {u"Beach", u"C:\\Photos"}},
+        {beach, 5, 1, 0, 0, {u"Beach", u"Photos", u"C:"}},
+    });
+}
+
+TEST(SplitWallpaperPath, BeachTableWithExtension) {
+    const char16_t* beach = u"C:\\Photos\\Beach.jpg";
+    ExpectCases({
+        {beach, 1, 0, 1, 0, {u"Beach.jpg"}},
+        {beach, 2, 0, 1, 0, {u"Beach.jpg", u"Photos"}},
+        {beach, 5, 0, 1, 0, {u"Beach.jpg", u"Photos", u"C:"}},
+        {beach, 1, 1, 1, 0, {u"C:\\Photos\\Beach.jpg"}},
+        {beach, 2, 1, 1, 0, {u"Beach.jpg", u"C:\\Photos"}},
+        {beach, 5, 1, 1, 0, {u"Beach.jpg", u"Photos", u"C:"}},
+    });
+}
+
+TEST(SplitWallpaperPath, BeachTablePadded) {
+    const char16_t* beach = u"C:\\Photos\\Beach.jpg";
+    ExpectCases({
+        {beach, 1, 0, 0, 1, {u" Beach "}},
+        {beach, 2, 0, 0, 1, {u" Beach ", u" Photos "}},
+        {beach, 5, 0, 0, 1, {u" Beach ", u" Photos ", u" C: "}},
+        {beach, 1, 1, 0, 1, {u" C:\\Photos\\Beach "}},
+        {beach, 2, 1, 0, 1, {u" Beach ", u" C:\\Photos "}},
+        {beach, 5, 1, 0, 1, {u" Beach ", u" Photos ", u" C: "}},
+    });
+    EXPECT_EQ(7u, Split(beach, 1, 0, 0, 1)[0].size());
+}
+
+TEST(SplitWallpaperPath, BeachTablePaddedWithExtension) {
+    const char16_t* beach = u"C:\\Photos\\Beach.jpg";
+    ExpectCases({
+        {beach, 1, 0, 1, 1, {u" Beach.jpg "}},
+        {beach, 2, 0, 1, 1, {u" Beach.jpg ", u" Photos "}},
+        {beach, 5, 0, 1, 1, {u" Beach.jpg ", u" Photos ", u" C: "}},
+        {beach, 1, 1, 1, 1, {u" C:\\Photos\\Beach.jpg "}},
+        {beach, 2, 1, 1, 1, {u" Beach.jpg ", u" C:\\Photos "}},
+        {beach, 5, 1, 1, 1, {u" Beach.jpg ", u" Photos ", u" C: "}},
+    });
+}
+
+TEST(SplitWallpaperPath, NoBackslashGivesOneLineForEveryMaxLines) {
+    for (int32_t maxLines = 1; maxLines <= 12; ++maxLines) {
+        for (int32_t rest = 0; rest <= 1; ++rest) {
+            EXPECT_EQ(Lines{u"Beach"}, Split(u"Beach.jpg", maxLines, rest, 0, 0))
+                << "maxLines " << maxLines << " rest " << rest;
+        }
+    }
+}
+
+TEST(SplitWallpaperPath, FurtherExamples) {
+    const char16_t* network = u"\\\\srv\\data\\pic.jpg";
+    ExpectCases({
+        {u"C:\\Photos\\Beach", 2, 0, 0, 0, {u"Beach", u"Photos"}},
+        {u"C:\\My.Photos\\Beach", 1, 0, 0, 0, {u"My"}},
+        {u"C:\\My.Photos\\Beach", 2, 0, 0, 0, {u"My", u"C:"}},
+        {u"C:\\My.Photos\\Beach", 2, 0, 1, 0, {u"Beach", u"My.Photos"}},
+        {u"C:\\x.y\\Beach.tar.gz", 2, 0, 0, 0, {u"Beach.tar", u"x.y"}},
+        // The backslash at position 0 is never a separator: it stays as a line of its own.
+        {network, 5, 0, 0, 0, {u"pic", u"data", u"srv", u"\\"}},
+        {network, 3, 0, 0, 0, {u"pic", u"data", u"srv"}},
+    });
+}
+
+TEST(SplitWallpaperPath, EmptyText) {
+    ExpectCases({
+        {u"", 1, 0, 0, 0, {u""}},
+        {u"", 5, 0, 0, 0, {u""}},
+        {u"", 1, 1, 0, 0, {u""}},
+        {u"", 5, 1, 1, 0, {u""}},
+        {u"", 1, 0, 0, 1, {u"  "}},
+        {u"", 3, 1, 1, 1, {u"  "}},
+    });
+}
+
+TEST(SplitWallpaperPath, TrailingBackslash) {
+    ExpectCases({
+        {u"C:\\Photos\\", 2, 0, 0, 0, {u"", u"Photos"}},
+        {u"C:\\Photos\\", 5, 0, 0, 0, {u"", u"Photos", u"C:"}},
+        {u"C:\\Photos\\", 2, 1, 0, 0, {u"", u"C:\\Photos"}},
+        {u"C:\\Photos\\", 2, 0, 0, 1, {u"  ", u" Photos "}},
+    });
+}
+
+TEST(SplitWallpaperPath, PositionZeroIsNeverACutPoint) {
+    ExpectCases({
+        // A leading backslash stays in the first component.
+        {u"\\Photos\\Beach.jpg", 5, 0, 0, 0, {u"Beach", u"\\Photos"}},
+        {u"\\Beach.jpg", 5, 0, 0, 0, {u"\\Beach"}},
+        {u"\\", 3, 0, 0, 0, {u"\\"}},
+        // A leading full stop is not an extension.
+        {u".profile", 1, 0, 0, 0, {u".profile"}},
+        {u".", 1, 0, 0, 0, {u"."}},
+        {u".\\Beach", 2, 0, 0, 0, {u"Beach", u"."}},
+        // The last full stop of the whole path goes, even as the last unit.
+        {u"C:\\Photos\\Beach.", 2, 0, 0, 0, {u"Beach", u"Photos"}},
+        // A full stop at position 1 is examined.
+        {u"a.jpg", 1, 0, 0, 0, {u"a"}},
+        // A slash is an ordinary character.
+        {u"C:/Photos/Beach.jpg", 5, 0, 0, 0, {u"C:/Photos/Beach"}},
+    });
+}
+
+TEST(SplitWallpaperPath, TwelveComponentsGiveAtMostTenLines) {
+    std::u16string path = TwelveComponents();
+    Lines lastTen;
+    for (int i = 12; i >= 3; --i) {
+        lastTen.push_back(Component(i));
+    }
+    EXPECT_EQ(lastTen, Split(path, 12, 0, 0, 0));
+    EXPECT_EQ(lastTen, Split(path, 12, 1, 0, 0));
+    EXPECT_EQ(lastTen, Split(path, 10, 0, 0, 0));
+    EXPECT_EQ(lastTen, Split(path, INT32_MAX, 1, 0, 0));
+
+    Lines nineAndRest;
+    for (int i = 12; i >= 4; --i) {
+        nineAndRest.push_back(Component(i));
+    }
+    nineAndRest.push_back(u"c01\\c02\\c03");
+    EXPECT_EQ(nineAndRest, Split(path, 10, 1, 0, 0));
+}
+
+TEST(SplitWallpaperPath, MaxLinesAboveComponentCountGivesNoEmptyLine) {
+    const char16_t* beach = u"C:\\Photos\\Beach.jpg";
+    Lines three = {u"Beach", u"Photos", u"C:"};
+    for (int32_t maxLines : {3, 4, 9, 10, 11, 1000, INT32_MAX}) {
+        EXPECT_EQ(three, Split(beach, maxLines, 0, 0, 0)) << maxLines;
+        EXPECT_EQ(three, Split(beach, maxLines, 1, 0, 0)) << maxLines;
+    }
+}
+
+TEST(SplitWallpaperPath, MaxLinesOneWithRestIsTheWholePath) {
+    EXPECT_EQ(Lines{u"\\\\srv\\data\\pic"}, Split(u"\\\\srv\\data\\pic.jpg", 1, 1, 0, 0));
+    EXPECT_EQ(Lines{TwelveComponents()}, Split(TwelveComponents(), 1, 1, 0, 0));
+}
+
+TEST(SplitWallpaperPath, PathOf259Characters) {
+    // C:\ + 25 folders of nine characters and a backslash + a 6-character file name.
+    std::u16string path = u"C:";
+    for (int i = 0; i < 25; ++i) {
+        path += u"\\folder";
+        path += static_cast<char16_t>(u'a' + i);
+        path += u"xx";
+    }
+    path += u"\\pic.jp";
+    ASSERT_EQ(259u, path.size());
+    Lines expected = {u"pic"};
+    for (int i = 24; i >= 16; --i) {
+        std::u16string folder = u"folder";
+        folder += static_cast<char16_t>(u'a' + i);
+        folder += u"xx";
+        expected.push_back(folder);
+    }
+    EXPECT_EQ(expected, Split(path, 10, 0, 0, 0));
+
+    // The whole path on one line: 256 units without the extension, padded to 258.
+    Lines whole = Split(path, 1, 1, 0, 1);
+    ASSERT_EQ(1u, whole.size());
+    EXPECT_EQ(u" " + path.substr(0, 256) + u" ", whole[0]);
+
+    // With the extension the line is 259 units: too long to pad, left whole.
+    EXPECT_EQ(Lines{path}, Split(path, 1, 1, 1, 1));
+}
+
+// Decided fault: padding never writes past the 260 units; a line of 258 or 259 units
+// stays unpadded (its text matters more than the margin), one of 257 is padded to 259.
+TEST(SplitWallpaperPath, PaddedLineLongerThan257StaysUnpadded) {
+    for (size_t length : {255u, 256u, 257u}) {
+        std::u16string line(length, u'x');
+        EXPECT_EQ(Lines{u" " + line + u" "}, Split(line, 1, 0, 1, 1)) << length;
+    }
+    for (size_t length : {258u, 259u}) {
+        std::u16string line(length, u'x');
+        EXPECT_EQ(Lines{line}, Split(line, 1, 0, 1, 1)) << length;
+    }
+    // The same for the rest on the last line.
+    std::u16string rest = u"C:\\" + std::u16string(254, u'y') + u"\\z";
+    ASSERT_EQ(259u, rest.size());
+    EXPECT_EQ(Lines{rest}, Split(rest, 1, 1, 1, 1));
+    // The rest line of 257 units still gets its blanks: 259 units and the zero.
+    EXPECT_EQ((Lines{u" z ", u" C:\\" + std::u16string(254, u'y') + u" "}), Split(rest, 2, 1, 1, 1));
+}
+
+TEST(SplitWallpaperPath, InputLongerThanTheBufferIsCutTo259Units) {
+    std::u16string path(300, u'x');
+    EXPECT_EQ(Lines{std::u16string(259, u'x')}, Split(path, 1, 0, 1, 0));
+}
+
+TEST(SplitWallpaperPath, TextsFromCountOnAreEmpty) {
+    SplitLines result;
+    for (auto& text : result.text) {
+        text[0] = u'?';
+        text[1] = 0;
+    }
+    SplitWallpaperPath(u"C:\\Photos\\Beach.jpg", 2, 0, 0, 0, &result);
+    ASSERT_EQ(2, result.count);
+    for (int i = 2; i < MAX_LINES; ++i) {
+        EXPECT_EQ(0, result.text[i][0]) << i;
+    }
+}
+
+// maxLines below 1 is outside the data model (the options refuse it); the steps then
+// make no line, and no arithmetic on maxLines overflows.
+TEST(SplitWallpaperPath, MaxLinesBelowOneMakesNoLine) {
+    for (int32_t maxLines : {0, -1, INT32_MIN}) {
+        EXPECT_TRUE(Split(u"C:\\Photos\\Beach.jpg", maxLines, 0, 0, 0).empty()) << maxLines;
+        EXPECT_TRUE(Split(u"C:\\Photos\\Beach.jpg", maxLines, 1, 0, 0).empty()) << maxLines;
+    }
+}
+
+TEST(SplitWallpaperPath, NonAsciiUnitsAreOrdinaryCharacters) {
+    EXPECT_EQ((Lines{u"浜辺", u"写真"}), Split(u"C:\\写真\\浜辺.jpg", 2, 0, 0, 0));
+    // A surrogate pair is two units and is kept whole.
+    EXPECT_EQ((Lines{u"\U0001F3D6", u"C:"}), Split(u"C:\\\U0001F3D6.png", 2, 0, 0, 0));
+}
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::u16string& text, bool withZero) {
+    std::vector<uint8_t> data;
+    for (char16_t unit : text) {
+        data.push_back(static_cast<uint8_t>(unit & 0xFF));
+        data.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    if (withZero) {
+        data.push_back(0);
+        data.push_back(0);
+    }
+    return data;
+}
+
+// Runs the conversion on a heap copy of exactly the given size, so that ASan sees any
+// read past the data; the text starts full of garbage.
+int FromData(const std::vector<uint8_t>& data, std::u16string* text) {
+    std::vector<uint8_t> exact(data);
+    char16_t buffer[TEXT_UNITS];
+    for (char16_t& unit : buffer) {
+        unit = u'#';
+    }
+    int ok = WallpaperTextFromData(exact.empty() ? nullptr : exact.data(),
+                                   static_cast<uint32_t>(exact.size()), buffer);
+    size_t n = TextLength(buffer, ArrayCount(buffer));
+    EXPECT_LT(n, ArrayCount(buffer)) << "not terminated";
+    text->assign(buffer, n);
+    return ok;
+}
+
+}  // namespace
+
+TEST(WallpaperTextFromData, TerminatedText) {
+    std::u16string text;
+    EXPECT_EQ(1, FromData(Bytes(u"C:\\Photos\\Beach.jpg", true), &text));
+    EXPECT_EQ(u"C:\\Photos\\Beach.jpg", text);
+}
+
+TEST(WallpaperTextFromData, LittleEndianUnits) {
+    std::u16string text;
+    EXPECT_EQ(1, FromData({0xC1, 0x58, 0x5C, 0x00, 0x41, 0x00}, &text));
+    EXPECT_EQ(u"壁\\A", text);
+}
+
+// REG_BINARY data (or a string stored without its zero) ends where the data ends.
+TEST(WallpaperTextFromData, UnterminatedShortDataEndsWithTheData) {
+    std::u16string text;
+    EXPECT_EQ(1, FromData(Bytes(u"D:\\a\\b.png", false), &text));
+    EXPECT_EQ(u"D:\\a\\b.png", text);
+}
+
+TEST(WallpaperTextFromData, TextEndsAtTheFirstZero) {
+    std::vector<uint8_t> data = Bytes(u"abc", true);
+    std::vector<uint8_t> after = Bytes(u"def", true);
+    data.insert(data.end(), after.begin(), after.end());
+    std::u16string text;
+    EXPECT_EQ(1, FromData(data, &text));
+    EXPECT_EQ(u"abc", text);
+}
+
+// Decided fault: an odd byte length keeps the whole code units only.
+TEST(WallpaperTextFromData, OddByteLengthKeepsWholeUnitsOnly) {
+    std::vector<uint8_t> data = Bytes(u"abc", false);
+    data.push_back(u'd');
+    std::u16string text;
+    EXPECT_EQ(1, FromData(data, &text));
+    EXPECT_EQ(u"abc", text);
+    EXPECT_EQ(1, FromData({0x41}, &text));
+    EXPECT_EQ(u"", text);
+    std::vector<uint8_t> full = Bytes(std::u16string(259, u'x'), false);
+    full.push_back(u'y');
+    EXPECT_EQ(519u, full.size());
+    EXPECT_EQ(1, FromData(full, &text));
+    EXPECT_EQ(std::u16string(259, u'x'), text);
+}
+
+// Decided fault: 0 bytes are an empty text, never what the buffer held before.
+TEST(WallpaperTextFromData, ZeroBytesGiveEmptyText) {
+    std::u16string text;
+    EXPECT_EQ(1, FromData({}, &text));
+    EXPECT_EQ(u"", text);
+}
+
+TEST(WallpaperTextFromData, Exactly520BytesWithZeroIs259Characters) {
+    std::vector<uint8_t> data = Bytes(std::u16string(259, u'x'), true);
+    ASSERT_EQ(WALLPAPER_DATA_BYTES, data.size());
+    std::u16string text;
+    EXPECT_EQ(1, FromData(data, &text));
+    EXPECT_EQ(std::u16string(259, u'x'), text);
+}
+
+// Decided fault: 520 bytes without a zero stand for a path of 260 or more characters,
+// which does not fit; like data over 520 bytes it is a failed read, not a cut path.
+TEST(WallpaperTextFromData, Exactly520BytesWithoutZeroIsAFailedRead) {
+    std::vector<uint8_t> data = Bytes(std::u16string(260, u'x'), false);
+    ASSERT_EQ(WALLPAPER_DATA_BYTES, data.size());
+    std::u16string text;
+    EXPECT_EQ(0, FromData(data, &text));
+    EXPECT_EQ(u"", text);
+}
+
+TEST(WallpaperTextFromData, MoreThan520BytesIsAFailedRead) {
+    std::u16string text;
+    EXPECT_EQ(0, FromData(Bytes(std::u16string(260, u'x'), true), &text));
+    EXPECT_EQ(u"", text);
+}

@@ -1,0 +1,112 @@
+#include "wallpaper/lines.h"
+
+LineLabel lines[MAX_LINES];
+int32_t lineCount;
+char16_t currentPath[TEXT_UNITS];
+char16_t previousPath[TEXT_UNITS];
+
+namespace {
+
+constexpr char16_t BACKSLASH = u'\\';
+constexpr char16_t FULL_STOP = u'.';
+constexpr char16_t BLANK = u' ';
+
+// " %s " in place. A line of more than TEXT_UNITS - 3 (257) units has no room for the
+// two blanks and is left as it is: the blanks are only a margin, while cutting the line
+// would drop the end of the name the window is there to show.
+void PadLine(char16_t (&line)[TEXT_UNITS]) {
+    size_t n = TextLength(line, ArrayCount(line));
+    if (n + 3 > ArrayCount(line)) {
+        return;
+    }
+    line[n + 2] = 0;
+    line[n + 1] = BLANK;
+    for (size_t i = n; i > 0; --i) {
+        line[i] = line[i - 1];
+    }
+    line[0] = BLANK;
+}
+
+}  // namespace
+
+// Follows Part 2.1 step by step; the scans never look at position 0, so a leading
+// full stop or backslash is never a cut point. A path longer than 259 units (never
+// the case for a registry read) is first cut to the 260-unit buffer.
+void SplitWallpaperPath(const char16_t* path,
+                        int32_t maxLines,
+                        int32_t restOnLastLine,
+                        int32_t showExtension,
+                        int32_t padLines,
+                        SplitLines* result) {
+    char16_t text[TEXT_UNITS];
+    CopyText(text, path);
+    int32_t n = static_cast<int32_t>(TextLength(text, ArrayCount(text)));
+
+    if (!showExtension) {
+        for (int32_t p = n - 1; p >= 1; --p) {
+            if (text[p] == FULL_STOP) {
+                text[p] = 0;
+                n = p;
+                break;
+            }
+        }
+    }
+
+    int32_t count = 0;
+    for (int32_t p = n; p >= 1; --p) {
+        if (count >= maxLines || count >= MAX_LINES) {
+            break;
+        }
+        // count + 1 rather than maxLines - 1: no overflow for any maxLines.
+        if (restOnLastLine && count + 1 == maxLines) {
+            break;
+        }
+        if (text[p] == BACKSLASH) {
+            CopyText(result->text[count], text + p + 1);
+            text[p] = 0;
+            ++count;
+        }
+    }
+    if (count < maxLines && count < MAX_LINES) {
+        CopyText(result->text[count], text);
+        ++count;
+    }
+
+    for (int32_t i = 0; i < MAX_LINES; ++i) {
+        if (i >= count) {
+            result->text[i][0] = 0;
+        } else if (padLines) {
+            PadLine(result->text[i]);
+        }
+    }
+    result->count = count;
+}
+
+// The registry gives bytes, not a text: only whole code units count (an odd last
+// byte is dropped), the text ends at the first zero or at the end of the data, and
+// nothing past the data is looked at. 260 units without a zero mean a stored path of
+// at least 260 characters, which does not fit currentPath: like data longer than 520
+// bytes (which the registry refuses with ERROR_MORE_DATA) it is a failed read, rather
+// than a cut path that would name a file that does not exist.
+int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[TEXT_UNITS]) {
+    text[0] = 0;
+    if (bytes > WALLPAPER_DATA_BYTES) {
+        return 0;
+    }
+    size_t units = bytes / sizeof(char16_t);
+    size_t n = 0;
+    while (n < units) {
+        char16_t unit = static_cast<char16_t>(data[2 * n] | data[2 * n + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        text[n] = unit;
+        ++n;
+    }
+    if (n >= ArrayCount(text)) {
+        text[0] = 0;
+        return 0;
+    }
+    text[n] = 0;
+    return 1;
+}
