@@ -29,7 +29,7 @@ void PadLine(char16_t (&line)[TEXT_UNITS]) {
 
 }  // namespace
 
-// Follows Part 2.1 step by step; the scans never look at position 0, so a leading
+// The scans never look at position 0, so a leading
 // full stop or backslash is never a cut point. A path longer than 259 units (never
 // the case for a registry read) is first cut to the 260-unit buffer.
 void SplitWallpaperPath(const char16_t* path,

@@ -26,7 +26,7 @@ struct SplitLines {
     char16_t text[MAX_LINES][TEXT_UNITS];
 };
 
-// Cuts path into 1 to MAX_LINES texts, text[0] the file name (Part 2.1). With
+// Cuts path into 1 to MAX_LINES texts, text[0] the file name. With
 // padLines a line longer than 257 units stays unpadded. Texts from count on are empty.
 void SplitWallpaperPath(const char16_t* path,
                         int32_t maxLines,

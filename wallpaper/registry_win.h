@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-// Reads WallPaperSource and fills lines and lineCount from it (Part 2.1); 1 on success.
+// Reads WallPaperSource and fills lines and lineCount from it; 1 on success.
 // On failure lineCount is 0, every record is empty and currentPath is kept.
 int ReadWallpaperLines();
 
-// 1 and the milliseconds to one second past the next slideshow change (Part 2.2), or
+// 1 and the milliseconds to one second past the next slideshow change, or
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.
 int SlideshowDelay(int32_t* delay);
 

@@ -10,7 +10,7 @@ int IntervalIsUsable(int32_t interval) {
     return interval >= 1 && interval <= MAX_SLIDESHOW_INTERVAL;
 }
 
-// For a time of day from GetLocalTime this is Part 2.2's signed 32-bit arithmetic
+// For a time of day from GetLocalTime this is the plain signed 32-bit arithmetic
 // exactly. The 64-bit sum and the folding into the day only matter for inputs that
 // no clock gives (negative or out-of-range fields): they keep the result within
 // 1001 to interval + 1000 instead of overflowing.

@@ -69,7 +69,7 @@ std::u16string Component(int i) {
 
 }  // namespace
 
-// The table of Part 2.1 for C:\Photos\Beach.jpg, in all four combinations of
+// The worked table for C:\Photos\Beach.jpg, in all four combinations of
 // showExtension and padLines.
 TEST(SplitWallpaperPath, BeachTable) {
     const char16_t* beach = u"C:\\Photos\\Beach.jpg";
