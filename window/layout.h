@@ -27,4 +27,13 @@ struct LabelLayout {
     int32_t outerHeight;
 };
 
+// Fits the font, then sizes the labels and the window for lines[0] to lines[lineCount - 1].
+// labelWidth is availWidth under a fixed width even when that is negative, so that
+// outerWidth stays windowWidth; LabelWindowWidth gives what a label window can take.
 LabelLayout ComputeLabelLayout(const TextMeasurer& measurer);
+
+// The width handed to each label window: labelWidth, or 0 when it is negative.
+int32_t LabelWindowWidth(const LabelLayout& layout);
+
+// Row height of the latest layout.
+extern int32_t rowHeight;
