@@ -1,0 +1,953 @@
+// The driver's helpers: checks and their report, processes, bounded waits, window
+// reading, registry changes with restore, real input, screen pixels and the debug loop
+// that records the processes Nuvelo starts.
+#include "tests/e2e/driver.h"
+
+#include <winternl.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace {
+
+std::wstring targetPath;
+int failureCount;
+
+std::vector<StartedProcess> startedProcesses;
+std::vector<DWORD> debuggedRunning;  // debugged main processes whose exit was not yet seen
+std::vector<std::wstring> copiedFiles;
+std::vector<std::wstring> copiedFolders;
+std::vector<std::wstring> copiedCaptions;
+std::vector<HWND> probeWindows;
+
+struct SavedValue {
+    std::wstring key;
+    std::wstring name;
+    bool existed;
+    DWORD type;
+    std::vector<BYTE> data;
+};
+std::vector<SavedValue> savedValues;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return std::string();
+    }
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string result(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size, nullptr,
+                        nullptr);
+    return result;
+}
+
+// Control characters shown as escapes so that line feeds and carriage returns are visible.
+std::string Visible(const std::wstring& text) {
+    std::wstring shown;
+    for (wchar_t unit : text) {
+        if (unit == L'\n') {
+            shown += L"\\n";
+        } else if (unit == L'\r') {
+            shown += L"\\r";
+        } else if (unit < 0x20) {
+            wchar_t escape[8];
+            swprintf(escape, 8, L"\\x%02X", static_cast<unsigned>(unit));
+            shown += escape;
+        } else {
+            shown += unit;
+        }
+    }
+    return "\"" + Utf8(shown) + "\"";
+}
+
+void Print(const std::string& line) {
+    fwrite(line.data(), 1, line.size(), stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Registration and checks
+
+std::vector<ScenarioEntry>& Scenarios() {
+    static std::vector<ScenarioEntry> scenarios;
+    return scenarios;
+}
+
+ScenarioRegistration::ScenarioRegistration(const char* name, ScenarioBody body) {
+    Scenarios().push_back({name, body});
+}
+
+void SetTargetPath(const std::wstring& path) {
+    targetPath = path;
+}
+
+int FailureCount() {
+    return failureCount;
+}
+
+void ReportFailure(const char* file, int line, const std::string& message) {
+    ++failureCount;
+    char prefix[600];
+    snprintf(prefix, sizeof(prefix), "%s:%d: FAILED: ", file, line);
+    Print(prefix + message);
+}
+
+bool CheckTrue(const char* file, int line, bool condition, const char* expression) {
+    if (!condition) {
+        ReportFailure(file, line, std::string("expected true: ") + expression);
+    }
+    return condition;
+}
+
+bool CheckEqualNumbers(const char* file,
+                       int line,
+                       long long expected,
+                       long long actual,
+                       const char* expression) {
+    if (expected == actual) {
+        return true;
+    }
+    char message[700];
+    snprintf(message, sizeof(message), "%s: expected %lld (0x%llX), actual %lld (0x%llX)", expression,
+             expected, static_cast<unsigned long long>(expected), actual,
+             static_cast<unsigned long long>(actual));
+    ReportFailure(file, line, message);
+    return false;
+}
+
+bool CheckEqualTexts(const char* file,
+                     int line,
+                     const std::wstring& expected,
+                     const std::wstring& actual,
+                     const char* expression) {
+    if (expected == actual) {
+        return true;
+    }
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) {
+        ++at;
+    }
+    char where[300];
+    snprintf(where, sizeof(where),
+             "\n    lengths %zu / %zu, first difference at unit %zu: expected U+%04X, actual U+%04X",
+             expected.size(), actual.size(), at,
+             at < expected.size() ? static_cast<unsigned>(expected[at]) : 0u,
+             at < actual.size() ? static_cast<unsigned>(actual[at]) : 0u);
+    ReportFailure(file, line,
+                  std::string(expression) + "\n    expected " + Visible(expected) + "\n    actual   " +
+                      Visible(actual) + where);
+    return false;
+}
+
+void Note(const char* format, ...) {
+    char text[1000];
+    va_list list;
+    va_start(list, format);
+    vsnprintf(text, sizeof(text), format, list);
+    va_end(list);
+    Print(std::string("  note: ") + text);
+}
+
+void NoteText(const char* label, const std::wstring& text) {
+    Print(std::string("  note: ") + label + " " + Visible(text));
+}
+
+// ---------------------------------------------------------------------------
+// The target and its timing
+
+const std::wstring& TargetPath() {
+    return targetPath;
+}
+
+bool IsI386Target() {
+    std::wstring lower = targetPath;
+    for (wchar_t& unit : lower) {
+        unit = towlower(unit);
+    }
+    return lower.find(L"win32") != std::wstring::npos;
+}
+
+DWORD StartTimeout() {
+    return IsI386Target() ? 300000 : 20000;
+}
+
+DWORD ReactionTimeout() {
+    return IsI386Target() ? 120000 : 5000;
+}
+
+std::wstring OptionListTitle(const std::wstring& caption) {
+    return caption + L" コマンドラインオプション一覧  ";
+}
+
+std::wstring WindowTitle(const std::wstring& caption) {
+    return caption + L" 現在のデスクトップ背景  ";
+}
+
+// ---------------------------------------------------------------------------
+// Processes
+
+StartedProcess StartWithCommandLine(const std::wstring& exePath,
+                                    const std::wstring& commandLine,
+                                    DWORD creationFlags) {
+    StartedProcess started;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(0);
+    if (!CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        nullptr, &startup, &info)) {
+        ReportFailure(__FILE__, __LINE__,
+                      "CreateProcessW failed for " + Visible(commandLine) + ", error " +
+                          std::to_string(GetLastError()));
+        return started;
+    }
+    started.process = info.hProcess;
+    started.thread = info.hThread;
+    started.id = info.dwProcessId;
+    started.debugged = (creationFlags & (DEBUG_PROCESS | DEBUG_ONLY_THIS_PROCESS)) != 0;
+    startedProcesses.push_back(started);
+    if (started.debugged) {
+        debuggedRunning.push_back(started.id);
+    }
+    return started;
+}
+
+StartedProcess StartNuvelo(const std::wstring& arguments, const std::wstring& exePath) {
+    std::wstring exe = exePath.empty() ? targetPath : exePath;
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!arguments.empty()) {
+        line += L" " + arguments;
+    }
+    return StartWithCommandLine(exe, line);
+}
+
+std::wstring CopyTargetAs(const std::wstring& fileName) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    static int serial;
+    std::wstring folder = std::wstring(temp) + L"nuvelo-e2e-" + std::to_wstring(GetCurrentProcessId()) +
+                          L"-" + std::to_wstring(++serial);
+    if (!CreateDirectoryW(folder.c_str(), nullptr)) {
+        FAIL("cannot create the folder " + Visible(folder));
+        return std::wstring();
+    }
+    copiedFolders.push_back(folder);
+    std::wstring copy = folder + L"\\" + fileName;
+    if (!CopyFileW(targetPath.c_str(), copy.c_str(), TRUE)) {
+        FAIL("cannot copy the target to " + Visible(copy));
+        return std::wstring();
+    }
+    copiedFiles.push_back(copy);
+    // A copy's leftovers are found by its caption: the name less its last four characters.
+    if (fileName.size() > 4) {
+        copiedCaptions.push_back(fileName.substr(0, fileName.size() - 4));
+    }
+    return copy;
+}
+
+bool WaitForExit(const StartedProcess& process, DWORD timeoutMs, DWORD* exitCode) {
+    if (process.process == nullptr) {
+        return false;
+    }
+    if (WaitForSingleObject(process.process, timeoutMs) != WAIT_OBJECT_0) {
+        return false;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.process, &code);
+    if (exitCode != nullptr) {
+        *exitCode = code;
+    }
+    return true;
+}
+
+bool HasExited(const StartedProcess& process) {
+    return process.process == nullptr || WaitForSingleObject(process.process, 0) == WAIT_OBJECT_0;
+}
+
+void EndProcess(const StartedProcess& process) {
+    if (!HasExited(process)) {
+        TerminateProcess(process.process, 1);
+        if (!process.debugged) {
+            WaitForSingleObject(process.process, 10000);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Waiting
+
+bool WaitUntil(Condition condition, void* context, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (condition(context)) {
+            return true;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            return condition(context);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        PumpMessages();
+    }
+}
+
+void PassTime(DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        PumpMessages();
+    }
+}
+
+namespace {
+
+struct WindowQuery {
+    const std::wstring* className;
+    const std::wstring* title;
+    HWND found;
+};
+
+bool WindowFound(void* context) {
+    WindowQuery* query = static_cast<WindowQuery*>(context);
+    query->found = FindWindowW(query->className != nullptr ? query->className->c_str() : nullptr,
+                               query->title != nullptr ? query->title->c_str() : nullptr);
+    return query->found != nullptr;
+}
+
+struct WindowList {
+    DWORD processId;
+    const std::wstring* title;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM parameter) {
+    WindowList* list = reinterpret_cast<WindowList*>(parameter);
+    if (list->processId != 0 && WindowProcessId(window) != list->processId) {
+        return TRUE;
+    }
+    if (list->title != nullptr && WindowText(window) != *list->title) {
+        return TRUE;
+    }
+    list->windows.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitForWindowByClass(const std::wstring& className, DWORD timeoutMs) {
+    WindowQuery query = {&className, nullptr, nullptr};
+    WaitUntil(WindowFound, &query, timeoutMs);
+    return query.found;
+}
+
+HWND WaitForWindowByTitle(const std::wstring& title, DWORD timeoutMs) {
+    WindowQuery query = {nullptr, &title, nullptr};
+    WaitUntil(WindowFound, &query, timeoutMs);
+    return query.found;
+}
+
+std::vector<HWND> ProcessWindows(DWORD processId) {
+    WindowList list = {processId, nullptr, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&list));
+    return list.windows;
+}
+
+std::vector<HWND> WindowsTitled(const std::wstring& title) {
+    WindowList list = {0, &title, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&list));
+    return list.windows;
+}
+
+// ---------------------------------------------------------------------------
+// Reading windows
+
+std::wstring WindowText(HWND window) {
+    // Another process's window answers from the server's copy; no message is sent that
+    // a stopped debuggee could leave unanswered.
+    wchar_t text[1024];
+    int length = InternalGetWindowText(window, text, ARRAYSIZE(text));
+    return std::wstring(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::wstring ClassNameOf(HWND window) {
+    wchar_t name[256];
+    int length = GetClassNameW(window, name, ARRAYSIZE(name));
+    return std::wstring(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::wstring MessageBoxMessage(HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    if (text == nullptr) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> buffer(8192);
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(text, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, ReactionTimeout(), &length)) {
+        return std::wstring();
+    }
+    return std::wstring(buffer.data(), static_cast<size_t>(length));
+}
+
+void CloseMessageBox(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+}
+
+LONG_PTR WindowStyle(HWND window) {
+    return GetWindowLongPtrW(window, GWL_STYLE);
+}
+
+LONG_PTR WindowExStyle(HWND window) {
+    return GetWindowLongPtrW(window, GWL_EXSTYLE);
+}
+
+RECT WindowRectOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+RECT ClientRectOnScreen(HWND window) {
+    RECT rect = {};
+    GetClientRect(window, &rect);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+DWORD WindowProcessId(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return processId;
+}
+
+namespace {
+
+struct ChildQuery {
+    HWND parent;
+    const wchar_t* className;
+    std::vector<ChildInfo> children;
+};
+
+BOOL CALLBACK CollectChild(HWND window, LPARAM parameter) {
+    ChildQuery* query = reinterpret_cast<ChildQuery*>(parameter);
+    if (GetAncestor(window, GA_PARENT) != query->parent) {
+        return TRUE;
+    }
+    ChildInfo info;
+    info.window = window;
+    info.className = ClassNameOf(window);
+    if (query->className != nullptr && lstrcmpiW(info.className.c_str(), query->className) != 0) {
+        return TRUE;
+    }
+    info.text = WindowText(window);
+    info.style = WindowStyle(window);
+    info.id = GetDlgCtrlID(window);
+    info.rect = WindowRectOf(window);
+    query->children.push_back(info);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<ChildInfo> ChildWindows(HWND parent, const wchar_t* className) {
+    ChildQuery query = {parent, className, {}};
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&query));
+    return query.children;
+}
+
+LayeredInfo LayeredAttributes(HWND window) {
+    LayeredInfo info = {};
+    info.read = GetLayeredWindowAttributes(window, &info.key, &info.alpha, &info.flags) != 0;
+    return info;
+}
+
+namespace {
+
+ProbeInput probeInput;
+
+LRESULT CALLBACK ProbeProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) {
+        ++(message == WM_LBUTTONDOWN ? probeInput.buttonDowns : probeInput.doubleClicks);
+        probeInput.lastPoint = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        probeInput.lastKeys = wParam;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+const ProbeInput& ProbeInputSeen() {
+    return probeInput;
+}
+
+HWND CreateProbeWindow(const std::wstring& title, const RECT& rect) {
+    static ATOM probeClass;
+    if (probeClass == 0) {
+        WNDCLASSEXW windowClass = {};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = ProbeProcedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = L"NuveloDriverProbe";
+        probeClass = RegisterClassExW(&windowClass);
+    }
+    HWND window = CreateWindowExW(0, L"NuveloDriverProbe", title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (window != nullptr) {
+        probeInput = ProbeInput();
+        probeWindows.push_back(window);
+        PumpMessages();
+    }
+    return window;
+}
+
+// ---------------------------------------------------------------------------
+// Registry
+
+const wchar_t WALLPAPER_KEY[] = L"Software\\Microsoft\\Internet Explorer\\Desktop\\General";
+const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
+
+namespace {
+
+void SaveValueOnce(const wchar_t* key, const wchar_t* name) {
+    for (const SavedValue& saved : savedValues) {
+        if (saved.key == key && saved.name == name) {
+            return;
+        }
+    }
+    SavedValue saved = {key, name, false, REG_NONE, {}};
+    HKEY handle;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS) {
+        DWORD size = 0;
+        if (RegQueryValueExW(handle, name, nullptr, &saved.type, nullptr, &size) == ERROR_SUCCESS) {
+            saved.data.resize(size);
+            if (RegQueryValueExW(handle, name, nullptr, &saved.type, saved.data.data(), &size) ==
+                ERROR_SUCCESS) {
+                saved.existed = true;
+                saved.data.resize(size);
+            }
+        }
+        RegCloseKey(handle);
+    }
+    savedValues.push_back(saved);
+}
+
+void RestoreRegistry() {
+    for (size_t i = savedValues.size(); i-- > 0;) {
+        const SavedValue& saved = savedValues[i];
+        HKEY handle;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, saved.key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &handle, nullptr) != ERROR_SUCCESS) {
+            continue;
+        }
+        if (saved.existed) {
+            RegSetValueExW(handle, saved.name.c_str(), 0, saved.type, saved.data.data(),
+                           static_cast<DWORD>(saved.data.size()));
+        } else {
+            RegDeleteValueW(handle, saved.name.c_str());
+        }
+        RegCloseKey(handle);
+    }
+    savedValues.clear();
+}
+
+}  // namespace
+
+void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    SaveValueOnce(key, name);
+    HKEY handle;
+    LONG status =
+        RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(handle, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(handle);
+    }
+    if (status != ERROR_SUCCESS) {
+        FAIL("cannot set the registry value " + Visible(std::wstring(key) + L"\\" + name) + ", status " +
+             std::to_string(status));
+    }
+}
+
+void DeleteRegistryValue(const wchar_t* key, const wchar_t* name) {
+    SaveValueOnce(key, name);
+    HKEY handle;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &handle) == ERROR_SUCCESS) {
+        RegDeleteValueW(handle, name);
+        RegCloseKey(handle);
+    }
+}
+
+void SetWallpaperSource(const std::wstring& path) {
+    SetRegistryValue(WALLPAPER_KEY, L"WallPaperSource", REG_SZ, path.c_str(),
+                     static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+}
+
+void DeleteWallpaperSource() {
+    DeleteRegistryValue(WALLPAPER_KEY, L"WallPaperSource");
+}
+
+void SetSlideshowInterval(DWORD milliseconds) {
+    SetRegistryValue(SLIDESHOW_KEY, L"Interval", REG_DWORD, &milliseconds, sizeof(milliseconds));
+}
+
+void DeleteSlideshowInterval() {
+    DeleteRegistryValue(SLIDESHOW_KEY, L"Interval");
+}
+
+// ---------------------------------------------------------------------------
+// Real input
+
+namespace {
+
+void SendOne(INPUT& input) {
+    if (SendInput(1, &input, sizeof(INPUT)) != 1) {
+        FAIL("SendInput failed, error " + std::to_string(GetLastError()));
+    }
+}
+
+void SendButton(DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendOne(input);
+}
+
+void SendKey(WORD virtualKey, DWORD flags) {
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtualKey;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    SendOne(input);
+}
+
+}  // namespace
+
+void MoveMouseTo(int x, int y) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>(static_cast<long long>(x) * 65535 / (width - 1));
+    input.mi.dy = static_cast<LONG>(static_cast<long long>(y) * 65535 / (height - 1));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendOne(input);
+}
+
+void KeyDown(WORD virtualKey) {
+    SendKey(virtualKey, 0);
+}
+
+void KeyUp(WORD virtualKey) {
+    SendKey(virtualKey, KEYEVENTF_KEYUP);
+}
+
+void PressKey(WORD virtualKey) {
+    KeyDown(virtualKey);
+    KeyUp(virtualKey);
+}
+
+void ClickAt(int x, int y, WORD modifier) {
+    MoveMouseTo(x, y);
+    if (modifier != 0) {
+        KeyDown(modifier);
+    }
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    SendButton(MOUSEEVENTF_LEFTUP);
+    if (modifier != 0) {
+        KeyUp(modifier);
+    }
+}
+
+void DoubleClickAt(int x, int y, WORD modifier) {
+    MoveMouseTo(x, y);
+    if (modifier != 0) {
+        KeyDown(modifier);
+    }
+    for (int i = 0; i < 2; ++i) {
+        SendButton(MOUSEEVENTF_LEFTDOWN);
+        SendButton(MOUSEEVENTF_LEFTUP);
+    }
+    if (modifier != 0) {
+        KeyUp(modifier);
+    }
+}
+
+POINT CentreOf(const RECT& rect) {
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// ---------------------------------------------------------------------------
+// Screen pixels
+
+std::vector<COLORREF> ScreenPixels(const RECT& rect) {
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0) {
+        return pixels;
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
+        GdiFlush();
+        const DWORD* source = static_cast<const DWORD*>(bits);
+        pixels.reserve(static_cast<size_t>(width) * height);
+        for (int i = 0; i < width * height; ++i) {
+            DWORD bgra = source[i];
+            pixels.push_back(RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF));
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    RECT rect = {x, y, x + 1, y + 1};
+    std::vector<COLORREF> pixels = ScreenPixels(rect);
+    return pixels.empty() ? CLR_INVALID : pixels[0];
+}
+
+// ---------------------------------------------------------------------------
+// Explorer capture
+
+namespace {
+
+// The command line from the process block: PEB, then its process parameters.
+std::wstring RemoteCommandLine(HANDLE process) {
+    PROCESS_BASIC_INFORMATION basic = {};
+    ULONG length = 0;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof(basic), &length) != 0 ||
+        basic.PebBaseAddress == nullptr) {
+        return L"<process block unreadable>";
+    }
+    PEB peb = {};
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), &read)) {
+        return L"<process block unreadable>";
+    }
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    if (peb.ProcessParameters == nullptr ||
+        !ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), &read)) {
+        return L"<process parameters unreadable>";
+    }
+    const BYTE* buffer = reinterpret_cast<const BYTE*>(parameters.CommandLine.Buffer);
+    // Parameters not yet normalised hold offsets from their own start.
+    ULONG flags = *reinterpret_cast<const ULONG*>(&parameters.Reserved1[8]);
+    if ((flags & 1) == 0) {
+        buffer = reinterpret_cast<const BYTE*>(peb.ProcessParameters) + reinterpret_cast<uintptr_t>(buffer);
+    }
+    std::wstring line(parameters.CommandLine.Length / sizeof(wchar_t), L'\0');
+    if (!line.empty() &&
+        !ReadProcessMemory(process, buffer, &line[0], parameters.CommandLine.Length, &read)) {
+        return L"<command line unreadable>";
+    }
+    return line;
+}
+
+void ForgetDebugged(DWORD processId) {
+    for (size_t i = 0; i < debuggedRunning.size(); ++i) {
+        if (debuggedRunning[i] == processId) {
+            debuggedRunning.erase(debuggedRunning.begin() + static_cast<long>(i));
+            return;
+        }
+    }
+}
+
+bool IsDebuggedMain(DWORD processId) {
+    for (DWORD id : debuggedRunning) {
+        if (id == processId) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Handles one debug event and lets the debuggee go on.
+void HandleDebugEvent(const DEBUG_EVENT& event, DebugSession* session) {
+    DWORD continueStatus = DBG_CONTINUE;
+    switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile != nullptr) {
+                CloseHandle(event.u.CreateProcessInfo.hFile);
+            }
+            // A child: record how it was started and end it before it opens any window.
+            if (!IsDebuggedMain(event.dwProcessId)) {
+                std::wstring line = RemoteCommandLine(event.u.CreateProcessInfo.hProcess);
+                if (session != nullptr) {
+                    session->childCommandLines.push_back(line);
+                }
+                NoteText("child process started:", line);
+                TerminateProcess(event.u.CreateProcessInfo.hProcess, 0);
+            }
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile != nullptr) {
+                CloseHandle(event.u.LoadDll.hFile);
+            }
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            if (IsDebuggedMain(event.dwProcessId)) {
+                ForgetDebugged(event.dwProcessId);
+                if (session != nullptr && event.dwProcessId == session->main.id) {
+                    session->mainExited = true;
+                    session->mainExitCode = event.u.ExitProcess.dwExitCode;
+                }
+            }
+            break;
+        case EXCEPTION_DEBUG_EVENT: {
+            DWORD code = event.u.Exception.ExceptionRecord.ExceptionCode;
+            // The loader's breakpoints are the debugger's; everything else is the program's.
+            if (code != EXCEPTION_BREAKPOINT && code != 0x4000001F /* STATUS_WX86_BREAKPOINT */) {
+                continueStatus = DBG_EXCEPTION_NOT_HANDLED;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, continueStatus);
+}
+
+}  // namespace
+
+bool StartDebugged(DebugSession& session, const std::wstring& arguments, const std::wstring& exePath) {
+    std::wstring exe = exePath.empty() ? targetPath : exePath;
+    std::wstring line = L"\"" + exe + L"\"";
+    if (!arguments.empty()) {
+        line += L" " + arguments;
+    }
+    session = DebugSession();
+    session.main = StartWithCommandLine(exe, line, DEBUG_PROCESS);
+    return session.main.process != nullptr;
+}
+
+bool RunDebugLoop(DebugSession& session, Condition condition, void* context, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (session.mainExited || (condition != nullptr && condition(context))) {
+            return condition == nullptr || condition(context) || session.mainExited;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            return condition != nullptr && condition(context);
+        }
+        DEBUG_EVENT event;
+        if (WaitForDebugEvent(&event, 20)) {
+            HandleDebugEvent(event, &session);
+        }
+        PumpMessages();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Cleanup
+
+void EndLeftoverInstances(const std::wstring& caption) {
+    std::wstring title = OptionListTitle(caption);
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        HWND window = FindWindowW(caption.c_str(), nullptr);
+        if (window == nullptr) {
+            window = FindWindowW(nullptr, title.c_str());
+        }
+        if (window == nullptr) {
+            return;
+        }
+        DWORD processId = WindowProcessId(window);
+        if (processId == 0 || processId == GetCurrentProcessId()) {
+            return;
+        }
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+        if (process == nullptr) {
+            return;
+        }
+        Note("ending a leftover instance (process %lu)", processId);
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+}
+
+void CleanUpScenario() {
+    // Message boxes first, as a user would close them; then whatever still runs.
+    bool closedBox = false;
+    for (const StartedProcess& started : startedProcesses) {
+        if (started.debugged || HasExited(started)) {
+            continue;
+        }
+        for (HWND window : ProcessWindows(started.id)) {
+            if (ClassNameOf(window) == L"#32770") {
+                CloseMessageBox(window);
+                closedBox = true;
+            }
+        }
+    }
+    for (const StartedProcess& started : startedProcesses) {
+        if (closedBox && !started.debugged) {
+            WaitForSingleObject(started.process, 2000);
+        }
+        if (!HasExited(started)) {
+            TerminateProcess(started.process, 1);
+        }
+    }
+    // A debuggee finishes ending only when its debugger lets the exit event go.
+    DWORD start = GetTickCount();
+    while (!debuggedRunning.empty() && GetTickCount() - start < 10000) {
+        DEBUG_EVENT event;
+        if (WaitForDebugEvent(&event, 100)) {
+            HandleDebugEvent(event, nullptr);
+        }
+    }
+    for (const StartedProcess& started : startedProcesses) {
+        WaitForSingleObject(started.process, started.debugged ? 100 : 10000);
+        CloseHandle(started.thread);
+        CloseHandle(started.process);
+    }
+    startedProcesses.clear();
+    for (HWND window : probeWindows) {
+        DestroyWindow(window);
+    }
+    probeWindows.clear();
+    EndLeftoverInstances(L"Nuvelo");
+    for (const std::wstring& caption : copiedCaptions) {
+        EndLeftoverInstances(caption);
+    }
+    copiedCaptions.clear();
+    RestoreRegistry();
+    for (const std::wstring& file : copiedFiles) {
+        DeleteFileW(file.c_str());
+    }
+    for (const std::wstring& folder : copiedFolders) {
+        RemoveDirectoryW(folder.c_str());
+    }
+    copiedFiles.clear();
+    copiedFolders.clear();
+}

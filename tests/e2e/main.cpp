@@ -1,0 +1,64 @@
+// The driver's entry: runs one scenario against one Nuvelo.exe and cleans up after it.
+#include "tests/e2e/driver.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void ListScenarios() {
+    for (const ScenarioEntry& entry : Scenarios()) {
+        printf("%s\n", entry.name);
+    }
+}
+
+const ScenarioEntry* FindScenario(const wchar_t* name) {
+    for (const ScenarioEntry& entry : Scenarios()) {
+        std::wstring wide(entry.name, entry.name + strlen(entry.name));
+        if (wide == name) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // The report is UTF-8 (the program's texts are Japanese); no CR is added to it.
+    _setmode(_fileno(stdout), _O_BINARY);
+    if (argc == 2 && std::wstring(argv[1]) == L"--list") {
+        ListScenarios();
+        return 0;
+    }
+    if (argc != 3) {
+        fprintf(stdout, "usage: nuvelo_driver <scenario> <Windows path of Nuvelo.exe> | --list\n");
+        return 2;
+    }
+    const ScenarioEntry* scenario = FindScenario(argv[1]);
+    if (scenario == nullptr) {
+        fprintf(stdout, "unknown scenario; these exist:\n");
+        ListScenarios();
+        return 2;
+    }
+    SetTargetPath(argv[2]);
+    printf("scenario %s against %ls\n", scenario->name, argv[2]);
+    fflush(stdout);
+    if (GetFileAttributesW(argv[2]) == INVALID_FILE_ATTRIBUTES) {
+        FAIL("the target does not exist");
+    } else {
+        // An earlier run that failed hard may have left an instance behind; it would
+        // make every start of this one end at once.
+        EndLeftoverInstances(L"Nuvelo");
+        DWORD start = GetTickCount();
+        scenario->body();
+        CleanUpScenario();
+        printf("  time: %.1f s\n", (GetTickCount() - start) / 1000.0);
+    }
+    printf("%s %s\n", FailureCount() == 0 ? "PASS" : "FAIL", scenario->name);
+    fflush(stdout);
+    return FailureCount() == 0 ? 0 : 1;
+}

@@ -1,0 +1,241 @@
+// Start-up as a user sees it: the option list for a rejected argument, the single
+// instance while that list is open, and no list for arguments that are all accepted.
+#include "tests/e2e/driver.h"
+
+#include "app/options.h"
+
+namespace {
+
+const std::wstring& ExpectedOptionList() {
+    static const std::wstring text(reinterpret_cast<const wchar_t*>(optionListText));
+    return text;
+}
+
+// Differences between the icon control's pixels on screen and a standard icon drawn by
+// the driver over the same background.
+int IconDifference(const RECT& iconRect,
+                   const std::vector<COLORREF>& shown,
+                   COLORREF background,
+                   LPCWSTR icon) {
+    int width = iconRect.right - iconRect.left;
+    int height = iconRect.bottom - iconRect.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    int differences = 0;
+    const DWORD* drawn = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < shown.size() && i < static_cast<size_t>(width * height); ++i) {
+        DWORD bgra = drawn[i];
+        if (RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF) != shown[i]) {
+            ++differences;
+        }
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return differences;
+}
+
+struct IconCheck {
+    HWND box;
+    RECT iconRect;
+    int differences[4];
+};
+
+const LPCWSTR standardIcons[4] = {IDI_INFORMATION, IDI_WARNING, IDI_ERROR, IDI_QUESTION};
+const char* const standardIconNames[4] = {"information", "warning", "error", "question"};
+
+// True once the box shows one of the standard icons exactly (it may still be painting).
+bool StandardIconShown(void* context) {
+    IconCheck* check = static_cast<IconCheck*>(context);
+    std::vector<COLORREF> shown = ScreenPixels(check->iconRect);
+    COLORREF background = ScreenPixel(check->iconRect.left - 1, check->iconRect.top);
+    bool exact = false;
+    for (int i = 0; i < 4; ++i) {
+        check->differences[i] = IconDifference(check->iconRect, shown, background, standardIcons[i]);
+        exact = exact || check->differences[i] == 0;
+    }
+    return exact;
+}
+
+// The message box's icon control shows the information icon, and OK is its only button.
+void CheckInformationBox(HWND box) {
+    std::vector<ChildInfo> statics = ChildWindows(box, L"Static");
+    const ChildInfo* icon = nullptr;
+    for (const ChildInfo& child : statics) {
+        if ((child.style & SS_TYPEMASK) == SS_ICON && (child.style & WS_VISIBLE) != 0) {
+            icon = &child;
+        }
+    }
+    if (!CHECK(icon != nullptr)) {
+        return;
+    }
+    IconCheck check = {box, icon->rect, {}};
+    SetForegroundWindow(box);
+    WaitUntil(StandardIconShown, &check, ReactionTimeout());
+    if (!CHECK_EQ(0, check.differences[0])) {
+        for (int i = 0; i < 4; ++i) {
+            Note("pixels differing from the %s icon: %d", standardIconNames[i], check.differences[i]);
+        }
+    }
+    int visibleButtons = 0;
+    for (const ChildInfo& button : ChildWindows(box, L"Button")) {
+        if ((button.style & WS_VISIBLE) != 0) {
+            ++visibleButtons;
+            CHECK_EQ(IDOK, button.id);
+        }
+    }
+    CHECK_EQ(1, visibleButtons);
+}
+
+// Starts Nuvelo with arguments, which must show the option list: its own box, with the
+// exact text, no owner and the information icon. Closing it ends the program with 0.
+void CheckOptionListShown(const std::wstring& arguments) {
+    NoteText("arguments:", arguments);
+    StartedProcess nuvelo = StartNuvelo(arguments);
+    REQUIRE(nuvelo.process != nullptr);
+    HWND box = WaitForWindowByTitle(OptionListTitle(), StartTimeout());
+    REQUIRE(box != nullptr);
+    CHECK_EQ(nuvelo.id, WindowProcessId(box));
+    CHECK_TEXT(L"#32770", ClassNameOf(box));
+    CHECK_TEXT(ExpectedOptionList(), MessageBoxMessage(box));
+    CHECK(GetWindow(box, GW_OWNER) == nullptr);
+    CheckInformationBox(box);
+    // No window of the program's own class: start-up stopped before the window.
+    CHECK(FindWindowW(L"Nuvelo", nullptr) == nullptr);
+    CloseMessageBox(box);
+    DWORD exitCode = STILL_ACTIVE;
+    CHECK(WaitForExit(nuvelo, ReactionTimeout(), &exitCode));
+    CHECK_EQ(0, exitCode);
+}
+
+bool IsForeground(void* window) {
+    return GetForegroundWindow() == static_cast<HWND>(window);
+}
+
+struct AcceptedStart {
+    StartedProcess process;
+};
+
+// The start has decided: ended, made its main window, or shown the option list.
+bool StartDecided(void* context) {
+    AcceptedStart* start = static_cast<AcceptedStart*>(context);
+    if (HasExited(start->process)) {
+        return true;
+    }
+    HWND main = FindWindowW(L"Nuvelo", nullptr);
+    if (main != nullptr && WindowProcessId(main) == start->process.id) {
+        return true;
+    }
+    return FindWindowW(nullptr, OptionListTitle().c_str()) != nullptr;
+}
+
+}  // namespace
+
+I386_SCENARIO(option_list_text) {
+    CheckOptionListShown(L"x");
+}
+
+// Each argument list stops at a rejected argument; the quoting cases go through the
+// real command-line splitting.
+SCENARIO(rejected_arguments_show_option_list) {
+    const wchar_t* const commandLines[] = {
+        L"d3 x e",     // stops at x although d3 and e are fine
+        L"-d2",        // no dash prefix
+        L"/d2",        // no slash prefix
+        L"\"\"",       // an empty argument
+        L"e1",         // a flag takes no value
+        L"\"d 5\"",    // one argument with a blank
+        L"fArial d0",  // accepted face, then a number out of range
+    };
+    for (const wchar_t* commandLine : commandLines) {
+        CheckOptionListShown(commandLine);
+        // A failed case may leave its box; the next start would only bring it forward.
+        EndLeftoverInstances(L"Nuvelo");
+    }
+}
+
+SCENARIO(second_start_while_option_list_open) {
+    StartedProcess first = StartNuvelo(L"x");
+    REQUIRE(first.process != nullptr);
+    HWND box = WaitForWindowByTitle(OptionListTitle(), StartTimeout());
+    REQUIRE(box != nullptr);
+    RECT probeRect = {40, 40, 640, 440};
+    HWND probe = CreateProbeWindow(L"driver probe", probeRect);
+    REQUIRE(probe != nullptr);
+
+    // Whatever the second start's arguments, rejected ones included, it only brings
+    // the open list forward and ends.
+    const wchar_t* const commandLines[] = {L"x", L"", L"d3 e", L"-d2"};
+    for (const wchar_t* commandLine : commandLines) {
+        NoteText("second start with:", commandLine);
+        SetForegroundWindow(probe);
+        REQUIRE(WaitUntil(IsForeground, probe, ReactionTimeout()));
+        StartedProcess second = StartNuvelo(commandLine);
+        DWORD exitCode = STILL_ACTIVE;
+        CHECK(WaitForExit(second, StartTimeout(), &exitCode));
+        CHECK_EQ(0, exitCode);
+        CHECK(WaitUntil(IsForeground, box, ReactionTimeout()));
+        CHECK_EQ(1, WindowsTitled(OptionListTitle()).size());
+        CHECK(FindWindowW(L"Nuvelo", nullptr) == nullptr);
+        EndProcess(second);
+    }
+
+    // The first instance was not disturbed: its list still reads the same and ends it.
+    CHECK(!HasExited(first));
+    CHECK_TEXT(ExpectedOptionList(), MessageBoxMessage(box));
+    CloseMessageBox(box);
+    DWORD exitCode = STILL_ACTIVE;
+    CHECK(WaitForExit(first, ReactionTimeout(), &exitCode));
+    CHECK_EQ(0, exitCode);
+}
+
+// Every argument accepted: no option list. The program either ends (no window yet) or
+// shows its main window; either way it is ended before the next case.
+SCENARIO(accepted_arguments_show_no_option_list) {
+    // A readable wallpaper keeps a window-making build away from its error box.
+    SetWallpaperSource(L"C:\\users\\Public\\Pictures\\driver wallpaper.jpg");
+    const wchar_t* const commandLines[] = {
+        L"d3 e",
+        L"",
+        L"d4294967297 a2 w- y-20 C12 u255 G0 s0 t T m M",
+        L"\"fMS UI Gothic\" f\"MS UI Gothic\"",  // quotes removed by the splitting
+        L"E p P i I q1 Q1",
+    };
+    for (const wchar_t* commandLine : commandLines) {
+        NoteText("arguments:", commandLine);
+        AcceptedStart start = {StartNuvelo(commandLine)};
+        if (!CHECK(start.process.process != nullptr)) {
+            continue;
+        }
+        bool decided = WaitUntil(StartDecided, &start, StartTimeout());
+        if (!CHECK(decided)) {
+            for (HWND window : ProcessWindows(start.process.id)) {
+                NoteText("window of the start:", ClassNameOf(window) + L" " + WindowText(window));
+            }
+        }
+        CHECK(WindowsTitled(OptionListTitle()).empty());
+        DWORD exitCode = STILL_ACTIVE;
+        if (HasExited(start.process)) {
+            WaitForExit(start.process, 0, &exitCode);
+            CHECK_EQ(0, exitCode);
+        }
+        EndProcess(start.process);
+        EndLeftoverInstances(L"Nuvelo");
+    }
+}
