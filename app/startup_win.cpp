@@ -5,6 +5,10 @@
 #include "app/caption.h"
 #include "app/options.h"
 #include "app/settings.h"
+#include "window/mainwnd_win.h"
+#include "window/placement.h"
+#include "window/placement_win.h"
+#include "window/tray_win.h"
 
 HINSTANCE appInstance;
 HBRUSH backBrush;
@@ -25,6 +29,27 @@ int BringOtherInstanceForward(const char16_t* optionListTitle) {
     }
     SetForegroundWindow(other);
     return 1;
+}
+
+ATOM RegisterWindowClass(const char16_t* className, WNDPROC procedure, HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconW(instance, L"Icon");
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    windowClass.lpszClassName = Wide(className);
+    return RegisterClassExW(&windowClass);
+}
+
+void DeriveStartupValues() {
+    uint32_t text = ColorValue(settings.textColor);
+    uint32_t back = ColorValue(settings.backColor);
+    colorKey = ComputeColorKey(text, back);
+    backBrush = CreateSolidBrush(back);
+    keyBrush = CreateSolidBrush(colorKey);
+    ComputeDerivedFrameValues();
 }
 
 }  // namespace
@@ -55,8 +80,48 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     LocalFree(arguments);
 
-    (void)instance;
-    (void)showCommand;
-    (void)windowTitle;
+    DeriveStartupValues();
+    appInstance = instance;
+
+    HWND ownerWindow = nullptr;
+    if (!settings.taskbarButton) {
+        // A hidden owner keeps the main window off the taskbar.
+        char16_t ownerClass[TEXT_UNITS];
+        FormatOwnerClassName(caption, ownerClass);
+        if (!RegisterWindowClass(ownerClass, OwnerWndProc, instance)) {
+            return 0;
+        }
+        ownerWindow =
+            CreateWindowExW(0, Wide(ownerClass), Wide(windowTitle), WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                            0, workHeight, 0, 0, nullptr, nullptr, instance, nullptr);
+        ShowWindow(ownerWindow, SW_HIDE);
+    }
+    if (!RegisterWindowClass(caption, MainWndProc, instance)) {
+        return 0;
+    }
+    // Born zero-sized below the work area; the first layout inside WM_CREATE gives the
+    // window its real frame, size and place.
+    HWND mainWindow = CreateWindowExW(0, Wide(caption), Wide(windowTitle), STYLE_CAPTION, 0, workHeight, 0, 0,
+                                      ownerWindow, nullptr, instance, nullptr);
+    if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
+        return 0;
+    }
+    ShowWindow(mainWindow, showCommand);
+    UpdateWindow(mainWindow);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+
+    if (settings.trayIcon) {
+        SetTrayIcon(mainWindow, 0);
+    }
+    if (labelFont != nullptr) {
+        DeleteObject(labelFont);
+    }
+    DeleteObject(backBrush);
+    DeleteObject(keyBrush);
     return 0;
 }

@@ -1,0 +1,209 @@
+#include "window/mainwnd_win.h"
+
+#include <shellapi.h>
+
+#include "app/settings.h"
+#include "app/shell_win.h"
+#include "wallpaper/lines.h"
+#include "wallpaper/registry_win.h"
+#include "window/gestures.h"
+#include "window/ids.h"
+#include "window/layout.h"
+#include "window/layout_win.h"
+#include "window/tray_win.h"
+
+namespace {
+
+// The pending Explorer open is for previousPath (Shift held at the click).
+int openPrevious;
+
+void StartSecondsTimer(HWND window, UINT_PTR id, int32_t seconds) {
+    SetTimer(window, id, TimerPeriodFromSeconds(seconds), nullptr);
+}
+
+LRESULT OnCreate(HWND window) {
+    SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(window, colorKey, 0, LWA_COLORKEY);
+    if (!LayoutLabels(window, 1, 0)) {
+        MessageBoxW(window, L"レジストリに画像ファイル名が見つかりません  ", Wide(caption), MB_ICONERROR);
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (settings.autoExit) {
+        StartSecondsTimer(window, TIMER_AUTO_EXIT, settings.autoExitSeconds);
+    }
+    if (settings.autoMinimize) {
+        StartSecondsTimer(window, TIMER_AUTO_MINIMIZE, settings.autoMinimizeSeconds);
+    }
+    ArmSlideshowTimer(window);
+    ShowWindow(window, SW_SHOWNA);
+    return 0;
+}
+
+// At most one position box: a second request brings the open one forward.
+void ShowPositionBox(HWND window) {
+    char16_t title[TEXT_UNITS];
+    FormatPositionTitle(caption, title);
+    HWND open = FindWindowW(nullptr, Wide(title));
+    if (open != nullptr) {
+        SetForegroundWindow(open);
+        return;
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    char16_t text[TEXT_UNITS];
+    FormatPositionText(r.left, r.top, r.right, r.bottom, rowHeight, text);
+    MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK);
+}
+
+LRESULT OnLabelDoubleClick(HWND window) {
+    // The first click of the pair scheduled an open; the double-click cancels it.
+    KillTimer(window, TIMER_OPEN_EXPLORER);
+    if (IsIconic(window)) {
+        return 0;
+    }
+    if (KeyHeld(VK_SHIFT)) {
+        settings.transparentBack = !settings.transparentBack;
+    } else if (KeyHeld(VK_CONTROL)) {
+        ShowPositionBox(window);
+        return 0;
+    } else {
+        settings.captionFrame = !settings.captionFrame;
+    }
+    LayoutLabels(window, 0, 0);
+    ShowWindow(window, SW_SHOW);
+    UpdateWindow(window);
+    return 0;
+}
+
+LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) != LABEL_ID) {
+        // The tray menu is the system menu: its choices arrive here as commands.
+        SendMessageW(window, WM_SYSCOMMAND, wParam, lParam);
+        return 0;
+    }
+    switch (HIWORD(wParam)) {
+        case STN_CLICKED:
+            if (KeyHeld(VK_CONTROL)) {
+                PostMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+            } else if (settings.clickOpens) {
+                ScheduleExplorerOpen(window);
+            }
+            break;
+        case STN_DBLCLK:
+            return OnLabelDoubleClick(window);
+        default:
+            break;
+    }
+    return 0;
+}
+
+void OnSlideshowTimer(HWND window) {
+    KillTimer(window, TIMER_SLIDESHOW);
+    if (settings.autoMinimize) {
+        StartSecondsTimer(window, TIMER_AUTO_MINIMIZE, settings.autoMinimizeSeconds);
+        ShowWindow(window, SW_RESTORE);
+        ShowWindow(window, SW_HIDE);
+    }
+    ArmSlideshowTimer(window);
+    LayoutLabels(window, 0, 1);
+    ShowWindow(window, SW_SHOWNA);
+}
+
+void OnOpenExplorerTimer(HWND window) {
+    KillTimer(window, TIMER_OPEN_EXPLORER);
+    char16_t parameters[EXPLORER_PARAMETER_UNITS];
+    FormatExplorerParameters(openPrevious ? previousPath : currentPath, parameters);
+    ShellExecuteW(nullptr, nullptr, L"explorer.exe", Wide(parameters), nullptr, SW_SHOW);
+}
+
+void OnAutoExitTimer(HWND window) {
+    // A pending Explorer open is left alone: the quit ends the loop before it fires.
+    KillTimer(window, TIMER_SLIDESHOW);
+    KillTimer(window, TIMER_AUTO_EXIT);
+    KillTimer(window, TIMER_AUTO_MINIMIZE);
+    PostQuitMessage(0);
+}
+
+void OnAutoMinimizeTimer(HWND window) {
+    KillTimer(window, TIMER_AUTO_MINIMIZE);
+    ShowWindow(window, SW_MINIMIZE);
+    if (!settings.taskbarButton) {
+        // Without a taskbar button a minimised window would sit on the desktop's edge.
+        ShowWindow(window, SW_HIDE);
+    }
+    UpdateWindow(window);
+}
+
+LRESULT OnTimer(HWND window, WPARAM id) {
+    switch (id) {
+        case TIMER_SLIDESHOW:
+            OnSlideshowTimer(window);
+            break;
+        case TIMER_OPEN_EXPLORER:
+            OnOpenExplorerTimer(window);
+            break;
+        case TIMER_AUTO_EXIT:
+            OnAutoExitTimer(window);
+            break;
+        case TIMER_AUTO_MINIMIZE:
+            OnAutoMinimizeTimer(window);
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+LRESULT OnCtlColorStatic(HDC dc, HWND control) {
+    int32_t i = 0;
+    while (i < lineCount && reinterpret_cast<HWND>(lines[i].window) != control) {
+        ++i;
+    }
+    if (i == lineCount) {
+        return 0;  // Not one of our labels: leave its device context alone.
+    }
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, settings.transparentText ? colorKey : ColorValue(settings.textColor));
+    return reinterpret_cast<LRESULT>(settings.transparentBack ? keyBrush : backBrush);
+}
+
+}  // namespace
+
+void ScheduleExplorerOpen(HWND window) {
+    openPrevious = 0;
+    if (KeyHeld(VK_SHIFT)) {
+        if (previousPath[0] == 0) {
+            return;
+        }
+        openPrevious = 1;
+    }
+    // Waiting out the double-click time lets a double-click cancel the open.
+    SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            return OnCreate(window);
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_COMMAND:
+            return OnCommand(window, wParam, lParam);
+        case WM_TIMER:
+            return OnTimer(window, wParam);
+        case WM_CTLCOLORSTATIC:
+            return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_TRAYNOTIFY:
+            return OnTrayNotify(window, lParam);
+        case WM_TRAYMENU:
+            return OnTrayMenu(window);
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK OwnerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
