@@ -25,6 +25,8 @@ endif()
 # each I386_SCENARIO(name) runs against the i386 build as well (slow: qemu-user).
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 foreach(source ${DRIVER_SOURCES})
+    # A scenario added to an existing file re-runs the configuration, so its test appears.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
     file(STRINGS ${source} declarations REGEX "^(I386_)?SCENARIO\\([a-z0-9_]+")
     foreach(declaration ${declarations})
         string(REGEX REPLACE "^(I386_)?SCENARIO\\(([a-z0-9_]+).*" "\\2" name "${declaration}")

@@ -393,8 +393,9 @@ std::wstring MessageBoxMessage(HWND box) {
     }
     std::vector<wchar_t> buffer(8192);
     DWORD_PTR length = 0;
+    // Not SMTO_ABORTIFHUNG: Wine counts a box left idle for five seconds as hung.
     if (!SendMessageTimeoutW(text, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                             SMTO_ABORTIFHUNG, ReactionTimeout(), &length)) {
+                             SMTO_NORMAL, ReactionTimeout(), &length)) {
         return std::wstring();
     }
     return std::wstring(buffer.data(), static_cast<size_t>(length));
