@@ -1,0 +1,23 @@
+// The platform side of window placement, and the work area and frame sizes it rests on.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// SetWindowPos flags: move, size and hide (0x0090); apply a style change in place and
+// hide (0x00B3).
+constexpr UINT MOVE_SIZE_HIDE = SWP_NOACTIVATE | SWP_HIDEWINDOW;
+constexpr UINT FRAME_CHANGED_HIDE =
+    SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_HIDEWINDOW;
+static_assert(MOVE_SIZE_HIDE == 0x0090, "move, size and hide");
+static_assert(FRAME_CHANGED_HIDE == 0x00B3, "frame change only");
+
+// Fills workWidth, workHeight and the four frame extras from the system, once at start-up.
+void ComputeDerivedFrameValues();
+
+// Moves and sizes the window, puts the current frame on it and leaves it hidden.
+void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// The first placement, from the position settings; always 1.
+int PlaceWindow(HWND window, int32_t width, int32_t height);
