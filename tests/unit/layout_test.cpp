@@ -140,28 +140,6 @@ TEST(LabelLayout, FrameExtrasFollowTheFrameInForce) {
     }
 }
 
-// A lower bound above the text: the label is availWidth wide and the window windowWidth.
-TEST(LabelLayout, NarrowTextTakesTheWholeLowerBound) {
-    PrepareTwoLines();
-    settings.windowWidth = 200;
-    settings.lineHeight = 25;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
-    EXPECT_EQ(192, layout.labelWidth);
-    EXPECT_EQ(200, layout.outerWidth);
-    EXPECT_EQ(25, layout.rowHeight);
-}
-
-TEST(LabelLayout, WidthFitStopsAtTheFirstHeightThatFits) {
-    PrepareTwoLines();
-    settings.customFont = 1;
-    settings.fontSize = 13;
-    settings.fixedWidth = 1;
-    settings.windowWidth = 8 + 54;  // 5 x 10 = 50 fits, 5 x 11 = 55 does not
-    ComputeLabelLayout(fakeMeasurer);
-    EXPECT_EQ((std::vector<int32_t>{13, 13, 12, 11, 10}), fonts.requested);
-    ExpectOneLiveFont();
-}
-
 // With availWidth 100 and a first widest of 150, a widest of 101 in the row-fitted font
 // narrows the label to 101, but one of 99 leaves it at 150.
 TEST(LabelLayout, RowFitNarrowsTheLabelOnlyWhileAboveAvailWidth) {
@@ -286,19 +264,6 @@ TEST(LabelLayout, RowFitStartsAgainFromFontSizeWhenTheWidthFitFoundNothing) {
     EXPECT_EQ(12, layout.rowHeight);
     EXPECT_EQ(5, layout.outerWidth);
     ExpectOneLiveFont();
-}
-
-TEST(LabelLayout, RowFitNeverStartsAboveTheWidthFit) {
-    PrepareTwoLines();
-    settings.customFont = 1;
-    settings.fontSize = 20;
-    settings.fixedWidth = 1;
-    settings.windowWidth = 58;  // width fit: 10
-    settings.fixedLineHeight = 1;
-    settings.lineHeight = 18;  // would take 18, but the width allows only 10
-    ComputeLabelLayout(fakeMeasurer);
-    EXPECT_EQ(10, fonts.requested.back());
-    EXPECT_EQ(10, fonts.requested[fonts.requested.size() - 2]);  // the row fit's one try
 }
 
 TEST(LabelLayout, RowFitWithNoHeightLeavesFontHeightOne) {
