@@ -57,6 +57,7 @@ struct LayoutQuery {
     void* context;
     Shape last;
     int sameReadings;
+    bool done;  // once true it stays so: a caller may ask again after the wait
 };
 
 // A layout is finished when the window is shown with its labels and reads the same
@@ -64,6 +65,9 @@ struct LayoutQuery {
 // while the frame and the labels have not yet moved.
 bool LayoutSettled(void* context) {
     LayoutQuery* query = static_cast<LayoutQuery*>(context);
+    if (query->done) {
+        return true;
+    }
     Shape shape = ShapeOf(query->main);
     bool shown = shape.visible && !shape.labels.empty();
     if (shown && query->sameReadings > 0 && SameShape(shape, query->last)) {
@@ -72,8 +76,9 @@ bool LayoutSettled(void* context) {
         query->sameReadings = shown ? 1 : 0;
     }
     query->last = shape;
-    return query->sameReadings >= 3 &&
-           (query->condition == nullptr || query->condition(query->main, query->context));
+    query->done = query->sameReadings >= 3 &&
+                  (query->condition == nullptr || query->condition(query->main, query->context));
+    return query->done;
 }
 
 struct MainWindowQuery {
@@ -98,17 +103,11 @@ BOOL CALLBACK FindShown(HWND window, LPARAM parameter) {
 
 bool MainWindowShown(void* context) {
     MainWindowQuery* query = static_cast<MainWindowQuery*>(context);
-    query->found = nullptr;
+    if (query->found != nullptr) {
+        return true;  // asked again after the wait: the window stays found
+    }
     EnumWindows(FindShown, reinterpret_cast<LPARAM>(query));
     return query->found != nullptr;
-}
-
-bool Wait(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
-    if (session == nullptr) {
-        return WaitUntil(condition, context, timeoutMs);
-    }
-    RunDebugLoop(*session, condition, context, timeoutMs);
-    return condition(context);
 }
 
 HWND WaitForMainWindowOf(DebugSession* session,
@@ -117,7 +116,7 @@ HWND WaitForMainWindowOf(DebugSession* session,
                          const std::wstring& caption) {
     DWORD start = GetTickCount();
     MainWindowQuery query = {processId, &caption, nullptr};
-    if (!Wait(session, MainWindowShown, &query, timeoutMs)) {
+    if (!WaitWith(session, MainWindowShown, &query, timeoutMs)) {
         return nullptr;
     }
     DWORD spent = GetTickCount() - start;
@@ -134,8 +133,8 @@ bool WaitForLayout(DebugSession* session,
                    LayoutCondition condition,
                    void* context,
                    DWORD timeoutMs) {
-    LayoutQuery query = {main, condition, context, {}, 0};
-    return Wait(session, LayoutSettled, &query, timeoutMs);
+    LayoutQuery query = {main, condition, context, {}, 0, false};
+    return WaitWith(session, LayoutSettled, &query, timeoutMs);
 }
 
 HWND WaitForMainWindow(const StartedProcess& process, DWORD timeoutMs, const std::wstring& caption) {
@@ -165,6 +164,14 @@ std::vector<std::wstring> LabelTexts(HWND main) {
     return texts;
 }
 
+bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
+    if (session == nullptr) {
+        return WaitUntil(condition, context, timeoutMs);
+    }
+    RunDebugLoop(*session, condition, context, timeoutMs);
+    return condition(context);
+}
+
 namespace {
 
 struct Deadline {
@@ -187,18 +194,16 @@ bool ChildStarted(void* context) {
     return count->session->childCommandLines.size() > count->before;
 }
 
-struct DebuggedCondition {
-    DebugSession* session;
-    Condition condition;
-    void* context;
-};
-
 }  // namespace
 
-void PassDebugTime(DebugSession& session, DWORD milliseconds) {
+void PassTimeWith(DebugSession* session, DWORD milliseconds) {
+    if (session == nullptr) {
+        PassTime(milliseconds);
+        return;
+    }
     Deadline deadline = {GetTickCount(), milliseconds};
     // The loop returns early only when the debuggee ended; then time still passes.
-    RunDebugLoop(session, DeadlinePassed, &deadline, milliseconds + 1000);
+    RunDebugLoop(*session, DeadlinePassed, &deadline, milliseconds + 1000);
     while (!DeadlinePassed(&deadline)) {
         PassTime(10);
     }
@@ -208,11 +213,6 @@ bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs) {
     ChildCount count = {&session, session.childCommandLines.size()};
     RunDebugLoop(session, ChildStarted, &count, timeoutMs);
     return ChildStarted(&count);
-}
-
-bool WaitUntilDebugged(DebugSession& session, Condition condition, void* context, DWORD timeoutMs) {
-    RunDebugLoop(session, condition, context, timeoutMs);
-    return condition(context);
 }
 
 }  // namespace main_window

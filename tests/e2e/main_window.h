@@ -8,6 +8,11 @@
 // A namespace of their own: other scenario files keep helpers of similar names.
 namespace main_window {
 
+// The three frame styles as the window reports them (WS_CLIPSIBLINGS left out).
+constexpr LONG_PTR STYLE_CAPTION_SEEN = 0x10CA0000;
+constexpr LONG_PTR STYLE_THIN_SEEN = 0x104A0000;
+constexpr LONG_PTR STYLE_BARE_SEEN = 0x100A0000;
+
 // The wallpaper most scenarios show: one padded line, " Beach ".
 extern const wchar_t BEACH_PATH[];  // C:\Pictures\Beach.jpg
 
@@ -41,12 +46,12 @@ std::vector<ChildInfo> LabelsTopDown(HWND main);
 // The label texts, topmost row first.
 std::vector<std::wstring> LabelTexts(HWND main);
 
-// Lets time pass with the debug loop running: a debuggee stops at each debug event
-// until the loop lets it go on.
-void PassDebugTime(DebugSession& session, DWORD milliseconds);
+// Waits for condition; with a session the debug loop runs while waiting (a debuggee
+// stops at each debug event until the loop lets it go on).
+bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs);
+// Lets time pass, likewise: only for "nothing happens within this time" checks.
+void PassTimeWith(DebugSession* session, DWORD milliseconds);
 // Runs the debug loop until one more child process was started or timeoutMs passed.
 bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs);
-// The same as WaitUntil, with the debug loop running.
-bool WaitUntilDebugged(DebugSession& session, Condition condition, void* context, DWORD timeoutMs);
 
 }  // namespace main_window

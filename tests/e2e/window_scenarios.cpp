@@ -7,10 +7,6 @@ using namespace main_window;
 
 namespace {
 
-const LONG_PTR STYLE_CAPTION_SEEN = 0x10CA0000;
-const LONG_PTR STYLE_THIN_SEEN = 0x104A0000;
-const LONG_PTR STYLE_BARE_SEEN = 0x100A0000;
-
 SIZE FrameSize(LONG_PTR style) {
     RECT rect = {0, 0, 0, 0};
     AdjustWindowRect(&rect, static_cast<DWORD>(style), FALSE);

@@ -1,0 +1,472 @@
+// The mouse on the labels, with real input: a click opens Explorer on the wallpaper
+// file once the double-click time has passed, double-clicks toggle the title bar or the
+// transparent background or show the position box, Shift+click opens the previous
+// wallpaper, Ctrl+click drags the window. Explorer is observed as the process that the
+// program starts, with its command line.
+#include "tests/e2e/main_window.h"
+
+#include <cwctype>
+
+using namespace main_window;
+
+namespace {
+
+const wchar_t POSITION_TITLE[] = L"Nuvelo ウィンドウの位置と大きさ  ";
+
+void LeftButton(bool down) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    if (SendInput(1, &input, sizeof(INPUT)) != 1) {
+        FAIL("SendInput failed, error " + std::to_string(GetLastError()));
+    }
+}
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& unit : text) {
+        unit = static_cast<wchar_t>(towlower(unit));
+    }
+    return text;
+}
+
+// The one Explorer start of a click: started as explorer.exe, its parameters exactly
+// /select, and the quoted path.
+void CheckExplorerStart(const std::wstring& commandLine, const std::wstring& path) {
+    NoteText("Explorer command line:", commandLine);
+    // The program part, quoted or not, then exactly the parameters.
+    size_t programEnd = commandLine.size();
+    if (!commandLine.empty() && commandLine[0] == L'"') {
+        programEnd = commandLine.find(L'"', 1);
+        programEnd = programEnd == std::wstring::npos ? commandLine.size() : programEnd + 1;
+    } else {
+        programEnd = commandLine.find(L' ');
+        programEnd = programEnd == std::wstring::npos ? commandLine.size() : programEnd;
+    }
+    CHECK(EndsWith(Lower(commandLine.substr(0, programEnd)), L"explorer.exe\"") ||
+          EndsWith(Lower(commandLine.substr(0, programEnd)), L"explorer.exe"));
+    CHECK_TEXT(L" /select,\"" + path + L"\"", commandLine.substr(programEnd));
+}
+
+POINT LabelCentre(HWND main, size_t row = 0) {
+    std::vector<ChildInfo> labels = LabelsTopDown(main);
+    if (row >= labels.size()) {
+        FAIL("no label in that row");
+        return POINT{-1, -1};
+    }
+    return CentreOf(labels[row].rect);
+}
+
+// Ends a debugged start and lets its end be seen, so that the next start does not
+// find its window.
+void EndDebugged(DebugSession& session) {
+    EndProcess(session.main);
+    RunDebugLoop(session, nullptr, nullptr, ReactionTimeout());
+    EndLeftoverInstances(L"Nuvelo");
+}
+
+bool HasFrameStyle(HWND main, void* style) {
+    return FrameStyleOf(main) == *static_cast<LONG_PTR*>(style);
+}
+
+// Where a re-laid-out window goes from its prior rectangle with the default position
+// settings: the centre stays, and the top keeps its share of the free height.
+POINT KeptPlace(const RECT& prior, int width, int height) {
+    int priorWidth = prior.right - prior.left;
+    int priorHeight = prior.bottom - prior.top;
+    int workHeight = WorkAreaSize().cy;
+    return POINT{prior.left + (priorWidth / 2 - width / 2),
+                 prior.top - ((height - priorHeight) * prior.top) / (workHeight - priorHeight)};
+}
+
+void CheckKeptPlace(const RECT& prior, HWND main) {
+    RECT now = WindowRectOf(main);
+    POINT expected = KeptPlace(prior, now.right - now.left, now.bottom - now.top);
+    Note("window (%ld, %ld)-(%ld, %ld) now (%ld, %ld)-(%ld, %ld)", prior.left, prior.top, prior.right,
+         prior.bottom, now.left, now.top, now.right, now.bottom);
+    CHECK_EQ(expected.x, now.left);
+    CHECK_EQ(expected.y, now.top);
+}
+
+struct PixelWait {
+    POINT at;
+    COLORREF colour;
+    COLORREF seen;
+};
+
+bool PixelIs(void* context) {
+    PixelWait* wait = static_cast<PixelWait*>(context);
+    wait->seen = ScreenPixel(wait->at.x, wait->at.y);
+    return wait->seen == wait->colour;
+}
+
+// Every pixel of the label's left padding column has the colour (the label may still
+// be painting).
+struct ColumnWait {
+    HWND main;
+    COLORREF colour;
+    int differing;
+    COLORREF seen;  // one of the differing pixels
+};
+
+bool LabelBackgroundIs(HWND main, void* context) {
+    ColumnWait* wait = static_cast<ColumnWait*>(context);
+    std::vector<ChildInfo> labels = LabelsTopDown(main);
+    if (labels.empty()) {
+        return false;
+    }
+    RECT column = labels[0].rect;
+    column.left += 1;
+    column.right = column.left + 2;
+    wait->differing = 0;
+    for (COLORREF pixel : ScreenPixels(column)) {
+        if (pixel != wait->colour) {
+            ++wait->differing;
+            wait->seen = pixel;
+        }
+    }
+    return wait->differing == 0;
+}
+
+bool IsForeground(void* window) {
+    return GetForegroundWindow() == static_cast<HWND>(window);
+}
+
+bool KeyIsDown(WORD key) {
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+// Presses key with the pointer resting on at, the window forward. Every pointer move
+// makes Wine bring its modifier state in line with the X server's, where no key is
+// down: so the pointer is put in place first, the key pressed once that was taken in,
+// and the clicks that follow (ClickHere, DoubleClickHere) do not move it. True when the
+// key stays down.
+bool HoldKeyOver(DebugSession* session, HWND main, POINT at, WORD key) {
+    SetForegroundWindow(main);
+    if (!CHECK(WaitWith(session, IsForeground, main, ReactionTimeout()))) {
+        return false;
+    }
+    MoveMouseTo(at.x, at.y);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        PassTimeWith(session, 300);
+        KeyDown(key);
+        PassTimeWith(session, 100);
+        if (KeyIsDown(key)) {
+            return true;
+        }
+        Note("the key was let go by the system; pressing it again");
+    }
+    FAIL("the key does not stay down");
+    return false;
+}
+
+// Clicks where the pointer is, without moving it.
+void ClickHere() {
+    LeftButton(true);
+    LeftButton(false);
+}
+
+void DoubleClickHere() {
+    ClickHere();
+    ClickHere();
+}
+
+struct MoveSizeWait {
+    DWORD thread;
+};
+
+bool InMoveLoop(void* context) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(static_cast<MoveSizeWait*>(context)->thread, &info) &&
+           (info.flags & GUI_INMOVESIZE) != 0;
+}
+
+bool MovedBy(HWND main, void* context) {
+    const RECT* wanted = static_cast<const RECT*>(context);
+    RECT now = WindowRectOf(main);
+    return now.left == wanted->left && now.top == wanted->top;
+}
+
+}  // namespace
+
+// One click, one Explorer, after the double-click time: the path whole (blanks and the
+// longest path the registry read takes included) and quoted.
+SCENARIO(click_opens_explorer) {
+    // 3 + 247 + 9 = 259 characters, the most the registry read takes.
+    const std::wstring longest = L"C:\\" + std::wstring(247, L'p') + L"\\long.jpg";
+    const std::wstring paths[] = {BEACH_PATH, L"C:\\users\\Public\\Pictures\\sea side, at dawn.jpg", longest};
+    for (const std::wstring& path : paths) {
+        NoteText("wallpaper:", path);
+        SetWallpaperSource(path);
+        DebugSession session;
+        REQUIRE(StartDebugged(session, L""));
+        HWND main = WaitForMainWindow(session, StartTimeout());
+        REQUIRE(main != nullptr);
+        POINT at = LabelCentre(main);
+        DWORD clicked = GetTickCount();
+        ClickAt(at.x, at.y);
+        // Nothing while a second click could still make it a double-click.
+        PassTimeWith(&session, GetDoubleClickTime() - 100);
+        CHECK_EQ(0, session.childCommandLines.size());
+        REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
+        DWORD elapsed = GetTickCount() - clicked;
+        Note("Explorer started %lu ms after the click (double-click time %u ms)", elapsed,
+             GetDoubleClickTime());
+        CHECK(elapsed >= GetDoubleClickTime());
+        CheckExplorerStart(session.childCommandLines[0], path);
+        // One click, one start.
+        PassTimeWith(&session, GetDoubleClickTime() + 200);
+        CHECK_EQ(1, session.childCommandLines.size());
+        CHECK(!session.mainExited);
+        EndDebugged(session);
+    }
+}
+
+// A path with a double quote would end the quoted argument early and hand Explorer
+// the rest as further arguments: it is not handed over at all.
+SCENARIO(click_on_path_with_quote_opens_nothing) {
+    SetWallpaperSource(L"C:\\Pictures\\Beach\" /root,C:\\Windows.jpg");
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    POINT at = LabelCentre(main);
+    ClickAt(at.x, at.y);
+    PassTimeWith(&session, GetDoubleClickTime() + 1000);
+    CHECK_EQ(0, session.childCommandLines.size());
+    CHECK(!session.mainExited);
+}
+
+// A plain double-click cancels the open of its first click and takes the title bar
+// away; the next one puts it back. The window keeps its centre and vertical share.
+SCENARIO(double_click_toggles_title_bar) {
+    SetWallpaperSource(BEACH_PATH);
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    const LONG_PTR styles[] = {STYLE_BARE_SEEN, STYLE_CAPTION_SEEN, STYLE_BARE_SEEN};
+    for (LONG_PTR style : styles) {
+        Note("double-click, expecting style 0x%llX", static_cast<unsigned long long>(style));
+        RECT prior = WindowRectOf(main);
+        POINT at = LabelCentre(main);
+        DoubleClickAt(at.x, at.y);
+        LONG_PTR wanted = style;
+        CHECK(WaitForLayout(&session, main, HasFrameStyle, &wanted, ReactionTimeout()));
+        CHECK_EQ(style, FrameStyleOf(main));
+        CheckKeptPlace(prior, main);
+        RECT outer = WindowRectOf(main);
+        RECT client = ClientRectOnScreen(main);
+        if (style == STYLE_BARE_SEEN) {
+            CHECK(EqualRect(&outer, &client));
+        } else {
+            CHECK(outer.bottom - outer.top > client.bottom - client.top);
+        }
+        std::vector<std::wstring> texts = {L" Beach "};
+        CHECK(texts == LabelTexts(main));
+        // Past the time the first click's open would have fired: nothing started.
+        PassTimeWith(&session, GetDoubleClickTime() + 300);
+        CHECK_EQ(0, session.childCommandLines.size());
+    }
+}
+
+// Shift+double-click paints the label background in the key colour, which the screen
+// shows as what lies behind (here a white window); again, and the background is back.
+SCENARIO(shift_double_click_toggles_transparent_background) {
+    SetWallpaperSource(BEACH_PATH);
+    RECT behind = {300, 200, 980, 600};
+    HWND probe = CreateProbeWindow(L"driver probe behind", behind);
+    REQUIRE(probe != nullptr);
+    StartedProcess nuvelo = StartNuvelo(L"");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const COLORREF white = RGB(255, 255, 255);
+    REQUIRE(face != white);
+    ColumnWait background = {main, face, -1, 0};
+    CHECK(WaitForLayout(nullptr, main, LabelBackgroundIs, &background, ReactionTimeout()));
+    CHECK_EQ(0, background.differing);
+
+    const COLORREF shown[] = {white, face, white};
+    for (COLORREF colour : shown) {
+        Note("Shift+double-click, expecting the background 0x%06lX", colour);
+        POINT at = LabelCentre(main);
+        REQUIRE(HoldKeyOver(nullptr, main, at, VK_SHIFT));
+        DoubleClickHere();
+        ColumnWait wait = {main, colour, -1, 0};
+        CHECK(WaitForLayout(nullptr, main, LabelBackgroundIs, &wait, ReactionTimeout()));
+        KeyUp(VK_SHIFT);
+        if (!CHECK_EQ(0, wait.differing)) {
+            Note("a pixel of the label background: 0x%06lX", wait.seen);
+        }
+        // Only the background: the title bar stays, and the text is still drawn.
+        CHECK_EQ(STYLE_CAPTION_SEEN, FrameStyleOf(main));
+        std::vector<ChildInfo> labels = LabelsTopDown(main);
+        REQUIRE_EQ(1, labels.size());
+        int text = 0;
+        for (COLORREF pixel : ScreenPixels(labels[0].rect)) {
+            text += pixel != white && pixel != face;
+        }
+        CHECK(text > 0);
+    }
+}
+
+// Ctrl+double-click shows the window's rectangle and row height in a box of its own;
+// while it is open a second one only brings it forward.
+SCENARIO(ctrl_double_click_shows_position_box) {
+    SetWallpaperSource(BEACH_PATH);
+    // Away from the screen's centre, where the box appears.
+    StartedProcess nuvelo = StartNuvelo(L"l40 y40 d2");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    RECT before = WindowRectOf(main);
+    POINT at = LabelCentre(main, 1);
+    REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
+    DoubleClickHere();
+    HWND box = WaitForWindowByTitle(POSITION_TITLE, ReactionTimeout());
+    KeyUp(VK_CONTROL);
+    REQUIRE(box != nullptr);
+    CHECK_EQ(nuvelo.id, WindowProcessId(box));
+    CHECK_TEXT(L"#32770", ClassNameOf(box));
+    CHECK(GetWindow(box, GW_OWNER) == nullptr);
+    RECT r = WindowRectOf(main);
+    std::vector<ChildInfo> labels = LabelsTopDown(main);
+    REQUIRE_EQ(2, labels.size());
+    int rowHeight = labels[0].rect.bottom - labels[0].rect.top;
+    std::wstring expected = L"左：" + std::to_wstring(r.left) + L"   右：" + std::to_wstring(r.right) +
+                            L"   上：" + std::to_wstring(r.top) + L"   下：" + std::to_wstring(r.bottom) +
+                            L"  \n幅：" + std::to_wstring(r.right - r.left) + L"   高さ：" +
+                            std::to_wstring(r.bottom - r.top) + L"   (行高：" + std::to_wstring(rowHeight) +
+                            L")  ";
+    CHECK_TEXT(expected, MessageBoxMessage(box));
+    // Not laid out again.
+    CHECK(EqualRect(&before, &r));
+    CHECK_EQ(STYLE_CAPTION_SEEN, FrameStyleOf(main));
+    CHECK_EQ(40, r.left);
+    CHECK_EQ(40, r.top);
+
+    // The main window forward again; a second Ctrl+double-click brings the box back.
+    RECT boxRect = WindowRectOf(box);
+    RECT mainRect = WindowRectOf(main);
+    RECT overlap;
+    REQUIRE(!IntersectRect(&overlap, &boxRect, &mainRect));
+    REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
+    REQUIRE(IsForeground(main));
+    DoubleClickHere();
+    CHECK(WaitUntil(IsForeground, box, ReactionTimeout()));
+    KeyUp(VK_CONTROL);
+    CHECK_EQ(1, WindowsTitled(POSITION_TITLE).size());
+    RECT after = WindowRectOf(main);
+    CHECK(EqualRect(&before, &after));
+
+    // Closed, the box can be had again, with the same text.
+    CloseMessageBox(box);
+    REQUIRE(
+        WaitUntil([](void*) { return WindowsTitled(POSITION_TITLE).empty(); }, nullptr, ReactionTimeout()));
+    REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
+    DoubleClickHere();
+    HWND again = WaitForWindowByTitle(POSITION_TITLE, ReactionTimeout());
+    KeyUp(VK_CONTROL);
+    REQUIRE(again != nullptr);
+    CHECK_TEXT(expected, MessageBoxMessage(again));
+    CHECK(!HasExited(nuvelo));
+}
+
+// Before any refresh there is no previous wallpaper: Shift+click starts nothing, while
+// a plain click afterwards still opens the current one.
+SCENARIO(shift_click_before_refresh_does_nothing) {
+    SetWallpaperSource(BEACH_PATH);
+    DeleteSlideshowInterval();
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    POINT at = LabelCentre(main);
+    REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
+    ClickHere();
+    PassTimeWith(&session, GetDoubleClickTime() + 1000);
+    KeyUp(VK_SHIFT);
+    CHECK_EQ(0, session.childCommandLines.size());
+    ClickAt(at.x, at.y);
+    REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
+    CheckExplorerStart(session.childCommandLines[0], BEACH_PATH);
+}
+
+// After a slideshow refresh showed the new wallpaper, Shift+click opens the one before
+// and a plain click the new one.
+SCENARIO(shift_click_after_refresh_opens_previous) {
+    const std::wstring harbour = L"C:\\Pictures\\Harbour.jpg";
+    SetWallpaperSource(BEACH_PATH);
+    SetSlideshowInterval(2000);
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    SetWallpaperSource(harbour);
+    struct Texts {
+        std::vector<std::wstring> wanted;
+    } texts = {{L" Harbour "}};
+    // The next refresh comes at most an interval and a second later.
+    REQUIRE(WaitForLayout(
+        &session, main,
+        [](HWND window, void* context) { return LabelTexts(window) == static_cast<Texts*>(context)->wanted; },
+        &texts, 3000 + ReactionTimeout()));
+    // Right after a refresh: the next is two seconds away.
+    POINT at = LabelCentre(main);
+    REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
+    ClickHere();
+    bool started = WaitForChildProcess(session, ReactionTimeout());
+    KeyUp(VK_SHIFT);
+    REQUIRE(started);
+    CheckExplorerStart(session.childCommandLines[0], BEACH_PATH);
+
+    REQUIRE(WaitForLayout(&session, main, nullptr, nullptr, ReactionTimeout()));
+    at = LabelCentre(main);
+    ClickAt(at.x, at.y);
+    REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
+    CheckExplorerStart(session.childCommandLines[1], harbour);
+}
+
+// With M a click opens nothing, but Ctrl+click still drags the window with the mouse.
+SCENARIO(no_click_option_still_drags) {
+    SetWallpaperSource(BEACH_PATH);
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L"M"));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    POINT at = LabelCentre(main);
+    ClickAt(at.x, at.y);
+    PassTimeWith(&session, GetDoubleClickTime() + 1000);
+    CHECK_EQ(0, session.childCommandLines.size());
+
+    RECT before = WindowRectOf(main);
+    REQUIRE(HoldKeyOver(&session, main, at, VK_CONTROL));
+    LeftButton(true);
+    MoveSizeWait loop = {GetWindowThreadProcessId(main, nullptr)};
+    bool dragging = WaitWith(&session, InMoveLoop, &loop, ReactionTimeout());
+    KeyUp(VK_CONTROL);
+    CHECK(dragging);
+    // In steps, as a hand would move it.
+    for (int step = 1; step <= 4; ++step) {
+        MoveMouseTo(at.x + 10 * step, at.y + 30 * step / 4);
+        PassTimeWith(&session, 50);
+    }
+    LeftButton(false);
+    RECT wanted = before;
+    OffsetRect(&wanted, 40, 30);
+    WaitForLayout(&session, main, MovedBy, &wanted, ReactionTimeout());
+    RECT after = WindowRectOf(main);
+    Note("window moved from (%ld, %ld) to (%ld, %ld)", before.left, before.top, after.left, after.top);
+    CHECK(abs(after.left - wanted.left) <= 2);
+    CHECK(abs(after.top - wanted.top) <= 2);
+    CHECK_EQ(before.right - before.left, after.right - after.left);
+    CHECK_EQ(before.bottom - before.top, after.bottom - after.top);
+    PassTimeWith(&session, GetDoubleClickTime() + 300);
+    CHECK_EQ(0, session.childCommandLines.size());
+}
