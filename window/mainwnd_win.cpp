@@ -110,10 +110,25 @@ void OnSlideshowTimer(HWND window) {
     ShowWindow(window, SW_SHOWNA);
 }
 
+// A double quote in the path would end the quoted argument early and hand Explorer the
+// rest as arguments of its own.
+int ContainsQuote(const char16_t* text) {
+    for (; *text != 0; ++text) {
+        if (*text == u'"') {
+            return 1;
+        }
+    }
+    return 0;
+}
+
 void OnOpenExplorerTimer(HWND window) {
     KillTimer(window, TIMER_OPEN_EXPLORER);
+    const char16_t* path = openPrevious ? previousPath : currentPath;
+    if (ContainsQuote(path)) {
+        return;
+    }
     char16_t parameters[EXPLORER_PARAMETER_UNITS];
-    FormatExplorerParameters(openPrevious ? previousPath : currentPath, parameters);
+    FormatExplorerParameters(path, parameters);
     ShellExecuteW(nullptr, nullptr, L"explorer.exe", Wide(parameters), nullptr, SW_SHOW);
 }
 
