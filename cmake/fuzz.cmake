@@ -27,11 +27,12 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
         # New inputs go to the first folder, so the committed seeds stay as they are.
         set(fuzz_work ${CMAKE_BINARY_DIR}/fuzz/work/${fuzz_name})
         file(MAKE_DIRECTORY ${fuzz_work})
-        add_test(NAME fuzz.${fuzz_name}
+        string(REPLACE "fuzz_" "" fuzz_test ${fuzz_name})
+        add_test(NAME fuzz.${fuzz_test}
             COMMAND ${fuzz_name} -max_total_time=${NUVELO_FUZZ_SMOKE_SECONDS} -timeout=10 -rss_limit_mb=2048
                     -print_final_stats=1 -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz/${fuzz_name}-
                     ${fuzz_work} ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${fuzz_name})
-        set_tests_properties(fuzz.${fuzz_name} PROPERTIES LABELS fuzz TIMEOUT 120)
+        set_tests_properties(fuzz.${fuzz_test} PROPERTIES LABELS fuzz TIMEOUT 120)
     endforeach()
 elseif(FUZZ_SOURCES)
     add_test(NAME fuzz.smoke
