@@ -65,6 +65,21 @@ if(NUVELO_BUILD_TESTS)
         target_link_options(nuvelo_driver PRIVATE ${NUVELO_TEST_LINK})
         set_target_properties(nuvelo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     endif()
+
+    # The benchmark program (scripts/bench, on demand) and the queue hook it loads into
+    # the measured program; neither is a test.
+    if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/bench_win.cpp)
+        add_executable(nuvelo_bench tests/bench/bench_win.cpp)
+        target_include_directories(nuvelo_bench PRIVATE ${CMAKE_SOURCE_DIR})
+        target_link_libraries(nuvelo_bench PRIVATE nuvelo_shell psapi)
+        target_link_options(nuvelo_bench PRIVATE ${NUVELO_TEST_LINK})
+        add_library(nuvelo_queue_hook SHARED tests/bench/queue_hook_win.cpp)
+        target_compile_definitions(nuvelo_queue_hook PRIVATE UNICODE _UNICODE)
+        target_link_libraries(nuvelo_queue_hook PRIVATE user32)
+        target_link_options(nuvelo_queue_hook PRIVATE -static -s)
+        set_target_properties(nuvelo_bench nuvelo_queue_hook PROPERTIES PREFIX ""
+            RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+    endif()
 endif()
 
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*_win.cpp)
