@@ -1,0 +1,235 @@
+// The program's clocks as a user meets them: the slideshow refresh on its grid of
+// interval multiples since local midnight, the automatic exit and the automatic minimise.
+#include "tests/e2e/driver.h"
+#include "tests/e2e/label_watch.h"
+
+#include <cstdlib>
+
+using namespace label_watch;
+
+namespace {
+
+const wchar_t FIRST_PATH[] = L"C:\\users\\Public\\Pictures\\first sight.jpg";
+const wchar_t SECOND_PATH[] = L"C:\\users\\Public\\Pictures\\second wave.jpg";
+const wchar_t THIRD_PATH[] = L"C:\\users\\Public\\Pictures\\third light.jpg";
+
+// Wine's timers and the driver's 20 ms polls together stay well within this.
+constexpr int64_t GRID_TOLERANCE_MS = 400;
+
+struct LabelShows {
+    HWND main;
+    std::wstring text;
+};
+
+bool LabelShowsText(void* context) {
+    LabelShows* wanted = static_cast<LabelShows*>(context);
+    std::vector<std::wstring> texts = LabelTexts(wanted->main);
+    return texts.size() == 1 && texts[0] == wanted->text;
+}
+
+bool ChildStarted(void* context) {
+    return !static_cast<DebugSession*>(context)->childCommandLines.empty();
+}
+
+bool Iconic(void* window) {
+    return IsIconic(static_cast<HWND>(window)) != 0;
+}
+
+// Waits for the single label to read text and returns when that was seen, in
+// milliseconds since midnight; -1 when it did not happen by the latest expected time.
+int64_t WaitForRefreshTo(DebugSession* session, HWND main, const std::wstring& text, int64_t latest) {
+    LabelShows wanted = {main, text};
+    int64_t left = latest - MillisecondsSinceMidnight();
+    if (!WaitFor(session, LabelShowsText, &wanted, left > 0 ? static_cast<DWORD>(left) : 0)) {
+        return -1;
+    }
+    return MillisecondsSinceMidnight();
+}
+
+// The refresh that was armed at some moment between armedFrom and armedTo (a start, or
+// the previous refresh) must show text one second after the next grid point. Returns
+// when it was seen, or -1.
+int64_t CheckRefreshOnGrid(DebugSession* session,
+                           HWND main,
+                           const std::wstring& text,
+                           int64_t interval,
+                           int64_t armedFrom,
+                           int64_t armedTo) {
+    // An arming just before a grid point and a look at the clock just after it name
+    // different points; the refresh may then fall on either.
+    int64_t early = NextGridPoint(armedFrom, interval) + 1000;
+    int64_t late = NextGridPoint(armedTo, interval) + 1000;
+    int64_t seen = WaitForRefreshTo(session, main, text, late + GRID_TOLERANCE_MS + 500);
+    if (!CHECK(seen >= 0)) {
+        NoteText("label texts:", LabelTexts(main).empty() ? L"(none)" : LabelTexts(main)[0]);
+        return -1;
+    }
+    int64_t delay = std::llabs(seen - early) <= std::llabs(seen - late) ? seen - early : seen - late;
+    Note("refresh seen %lld ms after the grid point plus one second (armed %lld..%lld, seen %lld)",
+         static_cast<long long>(delay), static_cast<long long>(armedFrom), static_cast<long long>(armedTo),
+         static_cast<long long>(seen));
+    CHECK(delay >= -GRID_TOLERANCE_MS && delay <= GRID_TOLERANCE_MS);
+    return seen;
+}
+
+DWORD Since(DWORD startTick) {
+    return GetTickCount() - startTick;
+}
+
+// A two-second timer of the window went off now. Its period runs from the end of the
+// window's creation, which is when the window was first seen; the start before it takes
+// a second or more on a busy machine.
+void CheckAboutTwoSeconds(const char* what, DWORD startTick, DWORD shownTick) {
+    DWORD sinceStart = Since(startTick);
+    DWORD sinceShown = Since(shownTick);
+    Note("%s %lu ms after the start, %lu ms after the window was seen", what, sinceStart, sinceShown);
+    CHECK(sinceStart >= 1500);
+    CHECK(sinceShown >= 1500 && sinceShown <= 2600);
+    if (!IsI386Target()) {
+        CHECK(sinceStart <= 6000);
+    }
+}
+
+// Clicks the only label (Shift or nothing held).
+void ClickLabel(DebugSession* session, HWND main, WORD modifier) {
+    std::vector<ChildInfo> labels = Labels(main);
+    if (!CHECK_EQ(1, labels.size())) {
+        return;
+    }
+    ClickHolding(session, main, CentreOf(labels[0].rect), modifier);
+}
+
+}  // namespace
+
+// Two refreshes on a 3-second grid, each showing the value the driver wrote since the
+// last one; then Shift+click opens the file that was shown before the last refresh.
+SCENARIO(slideshow_refresh_on_interval_grid) {
+    const int64_t interval = 3000;
+    SetSlideshowInterval(static_cast<DWORD>(interval));
+    SetWallpaperSource(FIRST_PATH);
+    // Start just after a grid point, so that the whole start falls before the next one.
+    WaitForGridPhase(nullptr, interval, 50, 400);
+
+    DebugSession session;
+    int64_t started = MillisecondsSinceMidnight();
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
+    REQUIRE(main != nullptr);
+    int64_t shown = MillisecondsSinceMidnight();
+    {
+        // The style change of the first layout may show the window before its labels.
+        LabelShows first = {main, Padded(L"first sight")};
+        REQUIRE(WaitFor(&session, LabelShowsText, &first, ReactionTimeout()));
+    }
+
+    SetWallpaperSource(SECOND_PATH);
+    int64_t refreshed = CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
+    REQUIRE(refreshed >= 0);
+
+    // The refresh armed the next one just before it read the path.
+    SetWallpaperSource(THIRD_PATH);
+    int64_t again =
+        CheckRefreshOnGrid(&session, main, Padded(L"third light"), interval, refreshed - 300, refreshed);
+    REQUIRE(again >= 0);
+    CHECK(session.childCommandLines.empty());
+
+    // The previous file is the one shown before the last refresh.
+    ClickLabel(&session, main, VK_SHIFT);
+    CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
+    REQUIRE_EQ(1, session.childCommandLines.size());
+    const std::wstring& line = session.childCommandLines[0];
+    NoteText("Explorer started with:", line);
+    CHECK(line.find(L" /select,\"" + std::wstring(SECOND_PATH) + L"\"") != std::wstring::npos);
+    CHECK(line.find(L"explorer") != std::wstring::npos);
+    CHECK(!session.mainExited);
+}
+
+// q2 ends the program with exit code 0 about two seconds after its start; a click
+// made shortly before then leaves an Explorer open pending, which the exit cancels.
+SCENARIO(auto_exit_ends_program_and_pending_open) {
+    SetWallpaperSource(FIRST_PATH);
+    DeleteSlideshowInterval();
+
+    {
+        DWORD startTick = GetTickCount();
+        StartedProcess nuvelo = StartNuvelo(L"q2");
+        REQUIRE(nuvelo.process != nullptr);
+        CHECK(WaitForMainWindow(nuvelo, nullptr, StartTimeout()) != nullptr);
+        DWORD shownTick = GetTickCount();
+        DWORD exitCode = STILL_ACTIVE;
+        REQUIRE(WaitForExit(nuvelo, StartTimeout(), &exitCode));
+        CHECK_EQ(0, exitCode);
+        CheckAboutTwoSeconds("q2: the program ended", startTick, shownTick);
+    }
+
+    // The same click with a second more to go opens Explorer: the click is heard, and
+    // the exit below is what holds the open back.
+    {
+        DebugSession session;
+        REQUIRE(StartDebugged(session, L"q3"));
+        HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
+        REQUIRE(main != nullptr);
+        PassTimeServing(&session, 1500);
+        ClickLabel(&session, main, 0);
+        CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
+        CHECK_EQ(1, session.childCommandLines.size());
+        RunDebugLoop(session, nullptr, nullptr, StartTimeout());
+        CHECK(session.mainExited);
+        CHECK_EQ(0, session.mainExitCode);
+    }
+
+    {
+        DebugSession session;
+        DWORD startTick = GetTickCount();
+        REQUIRE(StartDebugged(session, L"q2"));
+        HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
+        REQUIRE(main != nullptr);
+        DWORD shownTick = GetTickCount();
+        // The window shows at the end of its creation, where the exit timer started:
+        // a click 1.7 s later is handled before the exit, and its open would come at
+        // about 2.2 s.
+        PassTimeServing(&session, 1700);
+        DWORD clickTick = GetTickCount();
+        CHECK(!session.mainExited);
+        ClickLabel(&session, main, 0);
+        RunDebugLoop(session, nullptr, nullptr, StartTimeout());
+        REQUIRE(session.mainExited);
+        Note("q2 with a pending open: clicked %lu ms after the start", clickTick - startTick);
+        CheckAboutTwoSeconds("q2 with a pending open: the program ended", startTick, shownTick);
+        CHECK_EQ(0, session.mainExitCode);
+        CHECK(session.childCommandLines.empty());
+    }
+}
+
+// Q2 minimises the window about two seconds after the start; without a taskbar button
+// (i) the minimised window is hidden as well.
+SCENARIO(auto_minimise_and_hide) {
+    SetWallpaperSource(FIRST_PATH);
+    DeleteSlideshowInterval();
+    const struct {
+        const wchar_t* arguments;
+        bool visibleWhenMinimised;
+    } cases[] = {
+        {L"Q2", true},
+        {L"Q2 i", false},
+    };
+    for (const auto& c : cases) {
+        NoteText("arguments:", c.arguments);
+        DWORD startTick = GetTickCount();
+        StartedProcess nuvelo = StartNuvelo(c.arguments);
+        REQUIRE(nuvelo.process != nullptr);
+        HWND main = WaitForMainWindow(nuvelo, nullptr, StartTimeout());
+        REQUIRE(main != nullptr);
+        DWORD shownTick = GetTickCount();
+        CHECK(!IsIconic(main));
+        CHECK(WaitUntil(Iconic, main, StartTimeout()));
+        CheckAboutTwoSeconds("minimised", startTick, shownTick);
+        // The hide follows the minimise within the same timer expiry.
+        PassTime(300);
+        CHECK(IsIconic(main));
+        CHECK_EQ(c.visibleWhenMinimised, IsWindowVisible(main) != 0);
+        CHECK(!HasExited(nuvelo));
+        EndProcess(nuvelo);
+        EndLeftoverInstances(L"Nuvelo");
+    }
+}
