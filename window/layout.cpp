@@ -28,6 +28,26 @@ TextBounds MeasureLines(const TextMeasurer& measurer) {
     return bounds;
 }
 
+// Whether every line is at most limit wide (or high): the same answer as comparing the
+// widest (tallest) line, but a fit step stops measuring at the first line too large,
+// which is most of the steps of a fit that starts far above the answer.
+bool LinesFit(const TextMeasurer& measurer, int32_t limit, bool byWidth) {
+    if (limit < 0) {
+        return false;  // The widest of no lines is 0, which is above a negative limit.
+    }
+    for (int32_t i = 0; i < lineCount && i < MAX_LINES; ++i) {
+        const TextExtent extent = measurer.LineExtent(measurer.context, i);
+        if ((byWidth ? extent.cx : extent.cy) > limit) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t FitStart(int32_t height) {
+    return height > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : height;
+}
+
 // A font size of 0 becomes the cell height of the face's default font the first time a
 // fit needs a height to count down from, and stays so for every later layout.
 void DeriveFontSize(const TextMeasurer& measurer) {
@@ -52,9 +72,9 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer) {
         layout.labelWidth = availWidth;
         if (fit) {
             DeriveFontSize(measurer);
-            for (int32_t h = settings.fontSize; h > 0; --h) {
+            for (int32_t h = FitStart(settings.fontSize); h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
-                if (MeasureLines(measurer).widest <= availWidth) {
+                if (LinesFit(measurer, availWidth, true)) {
                     widthFitHeight = h;
                     break;
                 }
@@ -71,9 +91,9 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer) {
             DeriveFontSize(measurer);
             // A width fit that found no height counts as none: start again from fontSize.
             const int32_t start = widthFitHeight > 0 ? widthFitHeight : settings.fontSize;
-            for (int32_t h = start; h > 0; --h) {
+            for (int32_t h = FitStart(start); h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
-                if (MeasureLines(measurer).tallest <= settings.lineHeight) {
+                if (LinesFit(measurer, settings.lineHeight, false)) {
                     break;
                 }
             }

@@ -20,6 +20,11 @@ struct TextMeasurer {
     TextExtent (*LineExtent)(void* context, int32_t index);
 };
 
+// Where a fit starts counting down at the most. A font taller than any screen cannot be
+// what a fixed width or row height asks for, and counting down from a size such as
+// s2147483647 one pixel (one font) at a time would never end.
+constexpr int32_t MAX_FIT_FONT_HEIGHT = 2048;
+
 struct LabelLayout {
     int32_t labelWidth;
     int32_t rowHeight;

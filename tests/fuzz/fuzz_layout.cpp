@@ -15,7 +15,7 @@ namespace {
 
 // Largest font height the target lets a fit count down from: the countdown is one font
 // creation per pixel, so bigger sizes only slow the search down.
-constexpr int32_t MAX_FUZZ_FONT = 3000;
+constexpr int32_t MAX_FUZZ_FONT = MAX_FIT_FONT_HEIGHT + 500;  // the cap on the fit start is reached too
 
 void Check(bool condition) {
     if (!condition) {
@@ -180,7 +180,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (settings.fixedWidth) {
         Check(layout.labelWidth == availWidth);
         if (fit) {
-            widthFit = Bisect(start, [&](int32_t h) { return WidestAt(h) <= availWidth; });
+            widthFit = Bisect(start > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : start,
+                              [&](int32_t h) { return WidestAt(h) <= availWidth; });
             font = widthFit > 0 ? widthFit : 1;
             if (start == 0) {
                 font = before.fontSize;  // no height to count down from: no loop ran
@@ -195,7 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (settings.fixedLineHeight) {
         Check(layout.rowHeight == settings.lineHeight);
         if (fit) {
-            const int32_t top = widthFit > 0 ? widthFit : start;
+            int32_t top = widthFit > 0 ? widthFit : start;
+            top = top > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : top;
             const int32_t rowFit =
                 Bisect(top, [&](int32_t h) { return TallestAt(h) <= settings.lineHeight; });
             if (top > 0) {

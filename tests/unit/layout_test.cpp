@@ -39,7 +39,8 @@ int32_t FakeCellHeight(void* context) {
 TextExtent FakeLineExtent(void* context, int32_t index) {
     const FakeFonts& f = *static_cast<FakeFonts*>(context);
     const int32_t units = static_cast<int32_t>(TextLength(lines[index].text, TEXT_UNITS));
-    return TextExtent{units * f.current / 2, f.current};
+    const int64_t width = int64_t{units} * f.current / 2;  // wide: huge heights are tried too
+    return TextExtent{width > INT32_MAX ? INT32_MAX : static_cast<int32_t>(width), f.current};
 }
 
 const TextMeasurer fakeMeasurer{&fonts, FakeCreateLabelFont, FakeCellHeight, FakeLineExtent};
@@ -300,4 +301,29 @@ TEST(LabelLayout, TenHugeRowsOverflowTheOuterHeight) {
     const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
     EXPECT_EQ(INT32_MAX, layout.rowHeight);
     EXPECT_EQ(INT32_MAX, layout.outerHeight);
+}
+
+// A huge requested size would make the fit count down one font per pixel for ever;
+// the fit starts at the largest sensible height instead and still finds the answer.
+TEST(LabelLayout, HugeFontSizeFitDoesNotCountDownFromIt) {
+    for (bool byRow : {false, true}) {
+        PrepareTwoLines();
+        settings.customFont = 1;
+        settings.fontSize = INT32_MAX;
+        if (byRow) {
+            settings.fixedLineHeight = 1;
+            settings.lineHeight = 40;  // tallest = height: fits at 40
+        } else {
+            settings.fixedWidth = 1;
+            settings.windowWidth = 208;  // availWidth 200 = 5 x 40: fits at 40
+        }
+        ComputeLabelLayout(fakeMeasurer);
+        ASSERT_GE(fonts.requested.size(), 2u);
+        EXPECT_EQ(INT32_MAX, fonts.requested[0]) << byRow;  // the requested font is still made first
+        EXPECT_EQ(MAX_FIT_FONT_HEIGHT, fonts.requested[1]) << byRow;
+        EXPECT_EQ(40, fonts.requested.back()) << byRow;
+        EXPECT_EQ(size_t{2 + MAX_FIT_FONT_HEIGHT - 40}, fonts.requested.size()) << byRow;
+        EXPECT_EQ(INT32_MAX, settings.fontSize) << byRow;
+        ExpectOneLiveFont();
+    }
 }
