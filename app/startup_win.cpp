@@ -5,6 +5,7 @@
 #include "app/caption.h"
 #include "app/options.h"
 #include "app/settings.h"
+#include "wallpaper/lines.h"
 #include "window/mainwnd_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
@@ -72,6 +73,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
 
     SetDefaultSettings(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNFACE));
+    lineCount = 0;
     for (int i = 1; i < count; ++i) {
         if (!ApplyOption(reinterpret_cast<const char16_t*>(arguments[i]))) {
             MessageBoxW(nullptr, Wide(optionListText), Wide(optionListTitle), MB_ICONINFORMATION);
