@@ -139,25 +139,49 @@ bool KeyIsDown(WORD key) {
     return (GetAsyncKeyState(key) & 0x8000) != 0;
 }
 
+// Brings the window forward and puts the pointer on at, for clicks that do not move
+// it (ClickHere, DoubleClickHere). A window that was just laid out again still sends
+// the pointer position of its remapping, which can put the pointer back where it was:
+// so the window is given time first, and the pointer is checked to stay in place.
+bool AimAt(DebugSession* session, HWND main, POINT at) {
+    if (GetForegroundWindow() != main) {
+        SetForegroundWindow(main);
+    }
+    if (!CHECK(WaitWith(session, IsForeground, main, ReactionTimeout()))) {
+        return false;
+    }
+    PassTimeWith(session, 300);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        MoveMouseTo(at.x, at.y);
+        PassTimeWith(session, 200);
+        POINT cursor = {};
+        GetCursorPos(&cursor);
+        if (cursor.x == at.x && cursor.y == at.y) {
+            return true;
+        }
+        Note("the pointer went to (%ld, %ld) instead; moving it again", cursor.x, cursor.y);
+    }
+    FAIL("the pointer does not stay in place");
+    return false;
+}
+
 // Presses key with the pointer resting on at, the window forward. Every pointer move
 // makes Wine bring its modifier state in line with the X server's, where no key is
 // down: so the pointer is put in place first, the key pressed once that was taken in,
 // and the clicks that follow (ClickHere, DoubleClickHere) do not move it. True when the
 // key stays down.
 bool HoldKeyOver(DebugSession* session, HWND main, POINT at, WORD key) {
-    SetForegroundWindow(main);
-    if (!CHECK(WaitWith(session, IsForeground, main, ReactionTimeout()))) {
+    if (!AimAt(session, main, at)) {
         return false;
     }
-    MoveMouseTo(at.x, at.y);
     for (int attempt = 0; attempt < 3; ++attempt) {
-        PassTimeWith(session, 300);
         KeyDown(key);
         PassTimeWith(session, 100);
         if (KeyIsDown(key)) {
             return true;
         }
         Note("the key was let go by the system; pressing it again");
+        PassTimeWith(session, 300);
     }
     FAIL("the key does not stay down");
     return false;
@@ -207,6 +231,7 @@ SCENARIO(click_opens_explorer) {
         HWND main = WaitForMainWindow(session, StartTimeout());
         REQUIRE(main != nullptr);
         POINT at = LabelCentre(main);
+        REQUIRE(AimAt(&session, main, at));
         DWORD clicked = GetTickCount();
         ClickAt(at.x, at.y);
         // Nothing while a second click could still make it a double-click.
@@ -235,6 +260,7 @@ SCENARIO(click_on_path_with_quote_opens_nothing) {
     HWND main = WaitForMainWindow(session, StartTimeout());
     REQUIRE(main != nullptr);
     POINT at = LabelCentre(main);
+    REQUIRE(AimAt(&session, main, at));
     ClickAt(at.x, at.y);
     PassTimeWith(&session, GetDoubleClickTime() + 1000);
     CHECK_EQ(0, session.childCommandLines.size());
@@ -254,9 +280,17 @@ SCENARIO(double_click_toggles_title_bar) {
         Note("double-click, expecting style 0x%llX", static_cast<unsigned long long>(style));
         RECT prior = WindowRectOf(main);
         POINT at = LabelCentre(main);
+        REQUIRE(AimAt(&session, main, at));
         DoubleClickAt(at.x, at.y);
         LONG_PTR wanted = style;
-        CHECK(WaitForLayout(&session, main, HasFrameStyle, &wanted, ReactionTimeout()));
+        if (!CHECK(WaitForLayout(&session, main, HasFrameStyle, &wanted, ReactionTimeout()))) {
+            POINT cursor;
+            GetCursorPos(&cursor);
+            POINT c = LabelCentre(main);
+            Note("cursor (%ld, %ld), label centre (%ld, %ld), under it %p (main %p, label %p), foreground %p",
+                 cursor.x, cursor.y, c.x, c.y, WindowFromPoint(c), main, LabelsTopDown(main)[0].window,
+                 GetForegroundWindow());
+        }
         CHECK_EQ(style, FrameStyleOf(main));
         CheckKeptPlace(prior, main);
         RECT outer = WindowRectOf(main);
@@ -393,7 +427,7 @@ SCENARIO(shift_click_before_refresh_does_nothing) {
     PassTimeWith(&session, GetDoubleClickTime() + 1000);
     KeyUp(VK_SHIFT);
     CHECK_EQ(0, session.childCommandLines.size());
-    ClickAt(at.x, at.y);
+    ClickHere();
     REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
     CheckExplorerStart(session.childCommandLines[0], BEACH_PATH);
 }
@@ -428,6 +462,7 @@ SCENARIO(shift_click_after_refresh_opens_previous) {
 
     REQUIRE(WaitForLayout(&session, main, nullptr, nullptr, ReactionTimeout()));
     at = LabelCentre(main);
+    REQUIRE(AimAt(&session, main, at));
     ClickAt(at.x, at.y);
     REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
     CheckExplorerStart(session.childCommandLines[1], harbour);
@@ -441,6 +476,7 @@ SCENARIO(no_click_option_still_drags) {
     HWND main = WaitForMainWindow(session, StartTimeout());
     REQUIRE(main != nullptr);
     POINT at = LabelCentre(main);
+    REQUIRE(AimAt(&session, main, at));
     ClickAt(at.x, at.y);
     PassTimeWith(&session, GetDoubleClickTime() + 1000);
     CHECK_EQ(0, session.childCommandLines.size());
