@@ -286,9 +286,10 @@ bool CaptionToggled(void* context) {
 
 // ---------------------------------------------------------------------------
 // A stand-in notification area: a window of the tray's class above Wine's own, so that
-// Nuvelo's add reaches it first. It refuses every request and records what it got.
+// Nuvelo's requests reach it first. It records what it got and accepts or refuses all.
 
 struct StandInRecord {
+    bool accept;
     std::vector<ULONG_PTR> requests;  // the NIM_ code of each request
     std::vector<std::vector<BYTE>> data;
 };
@@ -300,9 +301,39 @@ LRESULT CALLBACK StandInProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         standIn.requests.push_back(copy->dwData);
         const BYTE* bytes = static_cast<const BYTE*>(copy->lpData);
         standIn.data.emplace_back(bytes, bytes + copy->cbData);
-        return FALSE;
+        return standIn.accept ? TRUE : FALSE;
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Wine's shell passes the record in its own fixed layout: window (32 bits), identifier,
+// flags, callback message, tip. Every request carries the whole record.
+void CheckSentRecord(const std::vector<BYTE>& data, HWND main) {
+    struct {
+        LONG window;
+        UINT id;
+        UINT flags;
+        UINT callback;
+        WCHAR tip[128];
+    } sent = {};
+    if (!CHECK(data.size() >= sizeof(sent))) {
+        return;
+    }
+    memcpy(&sent, data.data(), sizeof(sent));
+    CHECK_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(main)), sent.window);
+    CHECK_EQ(1, sent.id);
+    CHECK_EQ(NIF_MESSAGE | NIF_ICON | NIF_TIP, sent.flags);
+    CHECK_EQ(TRAY_CALLBACK, sent.callback);
+    sent.tip[127] = 0;
+    CHECK_TEXT(L"Nuvelo", sent.tip);
+}
+
+bool RequestsSeen(void* count) {
+    return standIn.requests.size() >= *static_cast<size_t*>(count);
+}
+
+bool Ended(void* process) {
+    return HasExited(*static_cast<StartedProcess*>(process));
 }
 
 HWND CreateStandInTray() {
@@ -577,6 +608,7 @@ SCENARIO(tray_refused_shows_warning) {
     REQUIRE(fake != nullptr);
     REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
     standIn = StandInRecord();
+    standIn.accept = false;
 
     StartedProcess nuvelo = StartNuvelo(L"i");
     REQUIRE(nuvelo.process != nullptr);
@@ -592,25 +624,7 @@ SCENARIO(tray_refused_shows_warning) {
     // One request, an add, for the icon 1 of the main window with its callback and tip.
     if (CHECK_EQ(1, standIn.requests.size())) {
         CHECK_EQ(NIM_ADD, standIn.requests[0]);
-        const std::vector<BYTE>& data = standIn.data[0];
-        // Wine's shell passes the record in its own fixed layout: window (32 bits),
-        // identifier, flags, callback message, tip.
-        struct {
-            LONG window;
-            UINT id;
-            UINT flags;
-            UINT callback;
-            WCHAR tip[128];
-        } sent = {};
-        if (CHECK(data.size() >= sizeof(sent))) {
-            memcpy(&sent, data.data(), sizeof(sent));
-            CHECK_EQ(static_cast<LONG>(reinterpret_cast<LONG_PTR>(main)), sent.window);
-            CHECK_EQ(1, sent.id);
-            CHECK_EQ(NIF_MESSAGE | NIF_ICON | NIF_TIP, sent.flags);
-            CHECK_EQ(TRAY_CALLBACK, sent.callback);
-            sent.tip[127] = 0;
-            CHECK_TEXT(L"Nuvelo", sent.tip);
-        }
+        CheckSentRecord(standIn.data[0], main);
     }
 
     std::vector<ChildInfo> icons;
@@ -628,9 +642,47 @@ SCENARIO(tray_refused_shows_warning) {
     }
 
     CloseMessageBox(box);
+    CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
     DWORD exitCode = STILL_ACTIVE;
-    CHECK(WaitForExit(nuvelo, ReactionTimeout(), &exitCode));
+    CHECK(WaitForExit(nuvelo, 0, &exitCode));
     CHECK_EQ(0, exitCode);
     CHECK_EQ(1, standIn.requests.size());
+    DestroyWindow(fake);
+}
+
+// Wine's notification area drops an icon by itself once its window is gone, so the
+// removal is watched at a stand-in that accepts: one add at the start, and after the
+// window closed one removal of the same icon, then the end with exit code 0.
+SCENARIO(tray_removal_reaches_the_shell) {
+    SetWallpaperSource(TRAY_WALLPAPER);
+    REQUIRE(WaitForTray() != nullptr);
+    HWND fake = CreateStandInTray();
+    REQUIRE(fake != nullptr);
+    REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
+    standIn = StandInRecord();
+    standIn.accept = true;
+
+    StartedProcess nuvelo = StartNuvelo(L"i");
+    REQUIRE(nuvelo.process != nullptr);
+    MainQuery query = {nuvelo.id, nullptr};
+    REQUIRE(WaitUntil(MainShown, &query, StartTimeout()));
+    HWND main = query.found;
+    size_t wanted = 1;
+    CHECK(WaitUntil(RequestsSeen, &wanted, ReactionTimeout()));
+    if (CHECK_EQ(1, standIn.requests.size())) {
+        CHECK_EQ(NIM_ADD, standIn.requests[0]);
+        CheckSentRecord(standIn.data[0], main);
+    }
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    // Waiting with the driver's messages pumped: the removal is sent to the stand-in.
+    CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
+    DWORD exitCode = STILL_ACTIVE;
+    CHECK(WaitForExit(nuvelo, 0, &exitCode));
+    CHECK_EQ(0, exitCode);
+    if (CHECK_EQ(2, standIn.requests.size())) {
+        CHECK_EQ(NIM_DELETE, standIn.requests[1]);
+        CheckSentRecord(standIn.data[1], main);
+    }
     DestroyWindow(fake);
 }
