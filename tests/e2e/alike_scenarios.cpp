@@ -3,6 +3,8 @@
 // rectangles). The target is compared with the x86-64 build beside it.
 #include "tests/e2e/driver.h"
 
+#include <shellapi.h>
+
 #include <cwctype>
 
 namespace {
@@ -121,6 +123,50 @@ std::wstring ReferencePath(const std::wstring& target) {
     return path;
 }
 
+struct Launch {
+    std::wstring exePath;
+    std::wstring commandLine;
+    PROCESS_INFORMATION info;
+    DWORD error;  // 0 when started
+};
+
+DWORD WINAPI LaunchOne(void* context) {
+    Launch* launch = static_cast<Launch*>(context);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    std::vector<wchar_t> line(launch->commandLine.begin(), launch->commandLine.end());
+    line.push_back(0);
+    launch->error = 0;
+    if (!CreateProcessW(launch->exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &launch->info)) {
+        launch->error = GetLastError();
+    }
+    return 0;
+}
+
+// Starts every launch at once: a start of the i386 build returns only once qemu-user
+// has loaded the program (about a minute), so one after the other would take minutes.
+// Six such starts share the processor, so they are given twice the bound of one. False
+// when a start did not return in time; the launches then stay with their threads.
+bool LaunchTogether(std::vector<Launch>& launches) {
+    std::vector<HANDLE> threads;
+    for (Launch& launch : launches) {
+        HANDLE thread = CreateThread(nullptr, 0, LaunchOne, &launch, 0, nullptr);
+        if (thread == nullptr) {
+            LaunchOne(&launch);
+        } else {
+            threads.push_back(thread);
+        }
+    }
+    bool returned =
+        threads.empty() || WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE,
+                                                  2 * StartTimeout()) == WAIT_OBJECT_0;
+    for (HANDLE thread : threads) {
+        CloseHandle(thread);
+    }
+    return returned;
+}
+
 // Copies exePath under one name per command line (each copy its own caption, so that
 // all of them run at once), starts them all and reads each window once it settled.
 // Every window is then closed as the user would, and must end with exit code 0.
@@ -128,6 +174,8 @@ std::vector<Instance> RunAll(const std::wstring& exePath, const char* buildName)
     std::vector<Instance> instances(ALIKE_COUNT);
     const std::wstring target = TargetPath();
     DWORD started = GetTickCount();
+    // On the heap: a start that never returns keeps its thread writing into it.
+    std::vector<Launch>& launches = *new std::vector<Launch>(ALIKE_COUNT);
     for (size_t i = 0; i < ALIKE_COUNT; ++i) {
         // The driver copies its target; point it at this build for the copy only.
         SetTargetPath(exePath);
@@ -135,11 +183,24 @@ std::vector<Instance> RunAll(const std::wstring& exePath, const char* buildName)
         std::wstring copy = CopyTargetAs(caption + L".exe");
         SetTargetPath(target);
         instances[i].caption = caption;
-        if (!copy.empty()) {
-            instances[i].process = StartNuvelo(ALIKE_LINES[i], copy);
+        launches[i].exePath = copy;
+        launches[i].commandLine = L"\"" + copy + L"\"";
+        if (ALIKE_LINES[i][0] != 0) {
+            launches[i].commandLine += std::wstring(L" ") + ALIKE_LINES[i];
         }
     }
-    // A start of the i386 build returns only once qemu-user has loaded the program.
+    if (!CHECK(LaunchTogether(launches))) {
+        return instances;
+    }
+    for (size_t i = 0; i < ALIKE_COUNT; ++i) {
+        if (!CHECK_EQ(0, launches[i].error)) {
+            NoteText("could not start:", launches[i].commandLine);
+            continue;
+        }
+        instances[i].process.process = launches[i].info.hProcess;
+        instances[i].process.thread = launches[i].info.hThread;
+        instances[i].process.id = launches[i].info.dwProcessId;
+    }
     Note("%s build: %zu processes started after %.1f s", buildName, ALIKE_COUNT,
          (GetTickCount() - started) / 1000.0);
     if (!CHECK(WaitUntil(AllSettled, &instances, StartTimeout()))) {
@@ -165,6 +226,16 @@ std::vector<Instance> RunAll(const std::wstring& exePath, const char* buildName)
         }
     }
     Note("%s build: all ended after %.1f s", buildName, (GetTickCount() - started) / 1000.0);
+    // These starts are the scenario's own: whatever still runs is ended here.
+    for (Instance& instance : instances) {
+        EndProcess(instance.process);
+        if (instance.process.process != nullptr) {
+            CloseHandle(instance.process.thread);
+            CloseHandle(instance.process.process);
+        }
+        instance.process = StartedProcess();
+    }
+    delete &launches;
     return instances;
 }
 
@@ -205,15 +276,66 @@ void CompareShapes(const std::wstring& arguments, const WindowShape& reference, 
     }
 }
 
+// Wine shows its taskbar only while the notification area holds an icon, and the work
+// area of a program started then is smaller by the taskbar. The i instance's icon would
+// move the windows placed after it; an icon of the driver's keeps the taskbar up for
+// every start. The work area that new programs see follows the taskbar a moment later
+// (the driver's own view of it does not change), so a first run of the x86-64 build
+// is only a warm-up, and the reference is taken after the target's run.
+struct TaskbarHolder {
+    HWND window;
+    bool added;
+};
+
+bool TaskbarShown(void*) {
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    return tray != nullptr && IsWindowVisible(tray);
+}
+
+TaskbarHolder HoldTaskbar() {
+    TaskbarHolder holder = {CreateWindowExW(0, L"Static", L"alike holder", 0, 0, 0, 0, 0, nullptr, nullptr,
+                                            GetModuleHandleW(nullptr), nullptr),
+                            false};
+    NOTIFYICONDATAW record = {};
+    record.cbSize = sizeof(record);
+    record.hWnd = holder.window;
+    record.uID = 7;
+    record.uFlags = NIF_ICON | NIF_TIP;
+    record.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    lstrcpynW(record.szTip, L"alike", ARRAYSIZE(record.szTip));
+    holder.added = Shell_NotifyIconW(NIM_ADD, &record) != FALSE;
+    CHECK(holder.added);
+    CHECK(WaitUntil(TaskbarShown, nullptr, ReactionTimeout()));
+    return holder;
+}
+
+void ReleaseTaskbar(const TaskbarHolder& holder) {
+    NOTIFYICONDATAW record = {};
+    record.cbSize = sizeof(record);
+    record.hWnd = holder.window;
+    record.uID = 7;
+    if (holder.added) {
+        Shell_NotifyIconW(NIM_DELETE, &record);
+    }
+    DestroyWindow(holder.window);
+}
+
 }  // namespace
 
 I386_SCENARIO(window_alike) {
     SetWallpaperSource(ALIKE_WALLPAPER);
+    GetDesktopWindow();  // the desktop's shell, with its taskbar, starts with it
+    REQUIRE(WaitForWindowByClass(L"Shell_TrayWnd", StartTimeout()) != nullptr);
+    TaskbarHolder holder = HoldTaskbar();
     const std::wstring reference = ReferencePath(TargetPath());
     NoteText("x86-64 build:", reference);
     REQUIRE(GetFileAttributesW(reference.c_str()) != INVALID_FILE_ATTRIBUTES);
-    std::vector<Instance> expected = RunAll(reference, "x86-64");
+    std::vector<Instance> warmUp = RunAll(reference, "x86-64 (warm-up)");
     std::vector<Instance> actual = RunAll(TargetPath(), IsI386Target() ? "i386" : "target");
+    std::vector<Instance> expected = RunAll(reference, "x86-64");
+    if (!SameShape(warmUp[0].shape, expected[0].shape)) {
+        Note("the warm-up run was placed in another work area");
+    }
     for (size_t i = 0; i < ALIKE_COUNT; ++i) {
         CompareShapes(ALIKE_LINES[i], expected[i].shape, actual[i].shape);
     }
@@ -221,4 +343,5 @@ I386_SCENARIO(window_alike) {
     CHECK(!SameShape(expected[1].shape, expected[2].shape));
     CHECK(!SameShape(expected[0].shape, expected[3].shape));
     CHECK(expected[5].shape.owned && !expected[0].shape.owned);
+    ReleaseTaskbar(holder);
 }
