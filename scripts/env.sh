@@ -5,17 +5,24 @@ WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 NUVELO_CACHE=${NUVELO_CACHE:-$HOME/.cache/nuvelo}
-if [ -x "$WINE64" ]; then
-  NUVELO_WINE_VERSION=$("$WINE64" --version 2>/dev/null | awk '{print $1}')
-else
-  NUVELO_WINE_VERSION=none
-fi
+# One fixed name: on a new machine this file is sourced before Wine is installed, so a
+# name taken from the installed Wine would change halfway through the first run.
 # A helper or a parallel run may bring its own prefix (a copy of the shared one).
-export WINEPREFIX=${NUVELO_WINEPREFIX:-$NUVELO_CACHE/$NUVELO_WINE_VERSION}
+export WINEPREFIX=${NUVELO_WINEPREFIX:-$NUVELO_CACHE/prefix}
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: the program needs neither.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+# What scripts/setup writes into the prefix once it is complete (virtual desktop, font
+# replacement, both launchers proven) with this Wine; the Wine tiers check it.
+NUVELO_PREFIX_CONFIG="config 3"
+prefix_stamp() {
+  echo "$NUVELO_PREFIX_CONFIG, $("$WINE64" --version 2>/dev/null || echo no Wine)"
+}
+prefix_is_ready() {
+  [ "$(cat "$WINEPREFIX/.nuvelo-ready" 2>/dev/null)" = "$(prefix_stamp)" ]
+}
 
 step_start() {
   STEP_NAME=$1

@@ -952,3 +952,43 @@ void CleanUpScenario() {
     copiedFiles.clear();
     copiedFolders.clear();
 }
+
+// Differences between the icon control's pixels on screen and a standard icon drawn by
+// the driver over the same background.
+int IconDifference(const RECT& iconRect,
+                   const std::vector<COLORREF>& shown,
+                   COLORREF background,
+                   LPCWSTR icon) {
+    int width = iconRect.right - iconRect.left;
+    int height = iconRect.bottom - iconRect.top;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    int differences = 0;
+    const DWORD* drawn = static_cast<const DWORD*>(bits);
+    for (size_t i = 0; i < shown.size() && i < static_cast<size_t>(width * height); ++i) {
+        DWORD bgra = drawn[i];
+        if (RGB((bgra >> 16) & 0xFF, (bgra >> 8) & 0xFF, bgra & 0xFF) != shown[i]) {
+            ++differences;
+        }
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return differences;
+}

@@ -212,6 +212,10 @@ POINT CentreOf(const RECT& rect);
 COLORREF ScreenPixel(int x, int y);
 // The pixels of a screen rectangle, row by row from the top.
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
+// How many of the pixels shown in iconRect differ from the standard icon (IDI_...)
+// drawn by the driver over the given background: 0 when a box shows that icon.
+int IconDifference(const RECT& iconRect, const std::vector<COLORREF>& shown, COLORREF background,
+                   LPCWSTR icon);
 
 // ---------------------------------------------------------------------------
 // Explorer capture: Nuvelo started as a debuggee; every process it starts is recorded
