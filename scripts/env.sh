@@ -24,6 +24,28 @@ prefix_is_ready() {
   [ "$(cat "$WINEPREFIX/.nuvelo-ready" 2>/dev/null)" = "$(prefix_stamp)" ]
 }
 
+# Starts a private Xvfb on a display number that Xvfb itself finds free (so stale lock
+# files and sockets of earlier runs are never reused) and exports DISPLAY; XVFB_PID is
+# its process. Fails when no server comes up within ten seconds.
+start_xvfb() {
+  local numberfile
+  numberfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$numberfile" ] && break
+    sleep 0.1
+  done
+  local number
+  number=$(tr -dc 0-9 <"$numberfile")
+  rm -f "$numberfile"
+  if [ -z "$number" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
+  export DISPLAY=":$number"
+}
+
 step_start() {
   STEP_NAME=$1
   STEP_T0=$(date +%s.%N)

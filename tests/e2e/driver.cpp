@@ -663,28 +663,93 @@ void PressKey(WORD virtualKey) {
     KeyUp(virtualKey);
 }
 
-void ClickAt(int x, int y, WORD modifier) {
-    MoveMouseTo(x, y);
-    if (modifier != 0) {
-        KeyDown(modifier);
+namespace {
+
+bool WaitServing(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
+    return session != nullptr ? RunDebugLoop(*session, condition, context, timeoutMs)
+                              : WaitUntil(condition, context, timeoutMs);
+}
+
+bool Never(void*) {
+    return false;
+}
+
+void PassTimeServing(DebugSession* session, DWORD milliseconds) {
+    WaitServing(session, Never, nullptr, milliseconds);
+}
+
+bool CursorRestsAt(void* context) {
+    const POINT* wanted = static_cast<const POINT*>(context);
+    POINT now = {};
+    GetCursorPos(&now);
+    return now.x == wanted->x && now.y == wanted->y;
+}
+
+bool KeyHeld(void* key) {
+    return (GetAsyncKeyState(*static_cast<WORD*>(key)) & 0x8000) != 0;
+}
+
+}  // namespace
+
+bool AimPointer(DebugSession* session, int x, int y) {
+    POINT at = {x, y};
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        MoveMouseTo(x, y);
+        // The move reaches the X server and comes back as Wine's own pointer position;
+        // until then a key or a button is placed where the pointer was before.
+        if (WaitServing(session, CursorRestsAt, &at, ReactionTimeout())) {
+            PassTimeServing(session, 200);
+            if (CursorRestsAt(&at)) {
+                return true;
+            }
+        }
+        POINT now = {};
+        GetCursorPos(&now);
+        Note("the pointer went to (%ld, %ld) instead of (%d, %d); moving it again", now.x, now.y, x, y);
+    }
+    FAIL("the pointer does not stay in place");
+    return false;
+}
+
+bool HoldKey(DebugSession* session, WORD virtualKey) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        KeyDown(virtualKey);
+        if (WaitServing(session, KeyHeld, &virtualKey, 500)) {
+            return true;
+        }
+        Note("the key was let go by the system; pressing it again");
+        PassTimeServing(session, 300);
+    }
+    FAIL("the key does not stay down");
+    return false;
+}
+
+// Every pointer move makes Wine take the modifier state from the X server, where no
+// key is down: so the pointer goes first and rests, the key follows, and the clicks do
+// not move the pointer. The key is let go only once the target could handle the click,
+// since a program samples it then, not when the click was made.
+void ClickAt(int x, int y, WORD modifier, DebugSession* session) {
+    if (!AimPointer(session, x, y) || (modifier != 0 && !HoldKey(session, modifier))) {
+        return;
     }
     SendButton(MOUSEEVENTF_LEFTDOWN);
     SendButton(MOUSEEVENTF_LEFTUP);
     if (modifier != 0) {
+        PassTimeServing(session, 200);
         KeyUp(modifier);
     }
 }
 
-void DoubleClickAt(int x, int y, WORD modifier) {
-    MoveMouseTo(x, y);
-    if (modifier != 0) {
-        KeyDown(modifier);
+void DoubleClickAt(int x, int y, WORD modifier, DebugSession* session) {
+    if (!AimPointer(session, x, y) || (modifier != 0 && !HoldKey(session, modifier))) {
+        return;
     }
     for (int i = 0; i < 2; ++i) {
         SendButton(MOUSEEVENTF_LEFTDOWN);
         SendButton(MOUSEEVENTF_LEFTUP);
     }
     if (modifier != 0) {
+        PassTimeServing(session, 200);
         KeyUp(modifier);
     }
 }

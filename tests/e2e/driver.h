@@ -199,9 +199,16 @@ void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
 void MoveMouseTo(int x, int y);
 void KeyDown(WORD virtualKey);
 void KeyUp(WORD virtualKey);
-// Moves there and clicks the left button; with modifier (VK_SHIFT, VK_CONTROL) held.
-void ClickAt(int x, int y, WORD modifier = 0);
-void DoubleClickAt(int x, int y, WORD modifier = 0);
+struct DebugSession;
+// Puts the pointer on (x, y) and waits until it rests there: true when it does.
+// Waits serve session when it is not null (see RunDebugLoop).
+bool AimPointer(DebugSession* session, int x, int y);
+// Presses the key and waits until the system sees it held: true when it does.
+bool HoldKey(DebugSession* session, WORD virtualKey);
+// Aims the pointer there, then clicks the left button without moving it; with modifier
+// (VK_SHIFT, VK_CONTROL) held from before the click until the target handled it.
+void ClickAt(int x, int y, WORD modifier = 0, DebugSession* session = nullptr);
+void DoubleClickAt(int x, int y, WORD modifier = 0, DebugSession* session = nullptr);
 void PressKey(WORD virtualKey);
 // The centre of a rectangle.
 POINT CentreOf(const RECT& rect);

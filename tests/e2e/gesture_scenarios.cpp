@@ -135,14 +135,10 @@ bool IsForeground(void* window) {
     return GetForegroundWindow() == static_cast<HWND>(window);
 }
 
-bool KeyIsDown(WORD key) {
-    return (GetAsyncKeyState(key) & 0x8000) != 0;
-}
-
 // Brings the window forward and puts the pointer on at, for clicks that do not move
 // it (ClickHere, DoubleClickHere). A window that was just laid out again still sends
 // the pointer position of its remapping, which can put the pointer back where it was:
-// so the window is given time first, and the pointer is checked to stay in place.
+// so the window is given time first.
 bool AimAt(DebugSession* session, HWND main, POINT at) {
     if (GetForegroundWindow() != main) {
         SetForegroundWindow(main);
@@ -151,40 +147,13 @@ bool AimAt(DebugSession* session, HWND main, POINT at) {
         return false;
     }
     PassTimeWith(session, 300);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        MoveMouseTo(at.x, at.y);
-        PassTimeWith(session, 200);
-        POINT cursor = {};
-        GetCursorPos(&cursor);
-        if (cursor.x == at.x && cursor.y == at.y) {
-            return true;
-        }
-        Note("the pointer went to (%ld, %ld) instead; moving it again", cursor.x, cursor.y);
-    }
-    FAIL("the pointer does not stay in place");
-    return false;
+    return AimPointer(session, at.x, at.y);
 }
 
-// Presses key with the pointer resting on at, the window forward. Every pointer move
-// makes Wine bring its modifier state in line with the X server's, where no key is
-// down: so the pointer is put in place first, the key pressed once that was taken in,
-// and the clicks that follow (ClickHere, DoubleClickHere) do not move it. True when the
-// key stays down.
+// Presses key with the pointer resting on at, the window forward, for the clicks that
+// follow (ClickHere, DoubleClickHere). True when the key stays down.
 bool HoldKeyOver(DebugSession* session, HWND main, POINT at, WORD key) {
-    if (!AimAt(session, main, at)) {
-        return false;
-    }
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        KeyDown(key);
-        PassTimeWith(session, 100);
-        if (KeyIsDown(key)) {
-            return true;
-        }
-        Note("the key was let go by the system; pressing it again");
-        PassTimeWith(session, 300);
-    }
-    FAIL("the key does not stay down");
-    return false;
+    return AimAt(session, main, at) && HoldKey(session, key);
 }
 
 // Clicks where the pointer is, without moving it.

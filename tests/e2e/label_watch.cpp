@@ -53,15 +53,6 @@ bool IsForeground(void* window) {
     return GetForegroundWindow() == static_cast<HWND>(window);
 }
 
-void SendButton(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (SendInput(1, &input, sizeof(INPUT)) != 1) {
-        FAIL("SendInput failed, error " + std::to_string(GetLastError()));
-    }
-}
-
 }  // namespace
 
 HWND MainWindowOf(DWORD processId) {
@@ -159,29 +150,11 @@ int MessageBoxCount(DWORD processId) {
 }
 
 void ClickHolding(DebugSession* session, HWND main, POINT at, WORD modifier) {
-    if (modifier == 0) {
-        ClickAt(at.x, at.y);
-        return;
+    if (modifier != 0) {
+        SetForegroundWindow(main);
+        WaitFor(session, IsForeground, main, ReactionTimeout());
     }
-    // Each pointer move makes Wine take the modifier state from the X server, where no
-    // key is down: the pointer goes first, the key after, and the click does not move.
-    SetForegroundWindow(main);
-    WaitFor(session, IsForeground, main, ReactionTimeout());
-    MoveMouseTo(at.x, at.y);
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        PassTimeServing(session, 300);
-        KeyDown(modifier);
-        PassTimeServing(session, 100);
-        if ((GetAsyncKeyState(modifier) & 0x8000) != 0) {
-            break;
-        }
-    }
-    CHECK((GetAsyncKeyState(modifier) & 0x8000) != 0);
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
-    // The program samples the key when it handles the click, not when it was made.
-    PassTimeServing(session, 200);
-    KeyUp(modifier);
+    ClickAt(at.x, at.y, modifier, session);
 }
 
 }  // namespace label_watch
