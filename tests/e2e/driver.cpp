@@ -621,12 +621,11 @@ void SendOne(INPUT& input) {
     }
 }
 
-void SendButton(DWORD flags) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendOne(input);
+
+LONG Absolute(int coordinate, int metric) {
+    return static_cast<LONG>(static_cast<long long>(coordinate) * 65535 / (GetSystemMetrics(metric) - 1));
 }
+
 
 void SendKey(WORD virtualKey, DWORD flags) {
     INPUT input = {};
@@ -640,13 +639,23 @@ void SendKey(WORD virtualKey, DWORD flags) {
 }  // namespace
 
 void MoveMouseTo(int x, int y) {
-    int width = GetSystemMetrics(SM_CXSCREEN);
-    int height = GetSystemMetrics(SM_CYSCREEN);
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(static_cast<long long>(x) * 65535 / (width - 1));
-    input.mi.dy = static_cast<LONG>(static_cast<long long>(y) * 65535 / (height - 1));
+    input.mi.dx = Absolute(x, SM_CXSCREEN);
+    input.mi.dy = Absolute(y, SM_CYSCREEN);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendOne(input);
+}
+
+// The button event names its point: without one Wine places it where its own idea of
+// the pointer was, which can lag one move behind. A move to where the pointer already
+// rests does not make Wine drop a held key.
+void LeftButtonAt(int x, int y, bool down) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = Absolute(x, SM_CXSCREEN);
+    input.mi.dy = Absolute(y, SM_CYSCREEN);
+    input.mi.dwFlags = (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP) | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendOne(input);
 }
 
@@ -732,8 +741,8 @@ void ClickAt(int x, int y, WORD modifier, DebugSession* session) {
     if (!AimPointer(session, x, y) || (modifier != 0 && !HoldKey(session, modifier))) {
         return;
     }
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    LeftButtonAt(x, y, true);
+    LeftButtonAt(x, y, false);
     if (modifier != 0) {
         PassTimeServing(session, 200);
         KeyUp(modifier);
@@ -745,8 +754,8 @@ void DoubleClickAt(int x, int y, WORD modifier, DebugSession* session) {
         return;
     }
     for (int i = 0; i < 2; ++i) {
-        SendButton(MOUSEEVENTF_LEFTDOWN);
-        SendButton(MOUSEEVENTF_LEFTUP);
+        LeftButtonAt(x, y, true);
+        LeftButtonAt(x, y, false);
     }
     if (modifier != 0) {
         PassTimeServing(session, 200);

@@ -209,6 +209,8 @@ bool HoldKey(DebugSession* session, WORD virtualKey);
 // (VK_SHIFT, VK_CONTROL) held from before the click until the target handled it.
 void ClickAt(int x, int y, WORD modifier = 0, DebugSession* session = nullptr);
 void DoubleClickAt(int x, int y, WORD modifier = 0, DebugSession* session = nullptr);
+// The left button down or up at (x, y), for a pointer already aimed there (AimPointer).
+void LeftButtonAt(int x, int y, bool down);
 void PressKey(WORD virtualKey);
 // The centre of a rectangle.
 POINT CentreOf(const RECT& rect);

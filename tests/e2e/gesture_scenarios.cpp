@@ -13,15 +13,6 @@ namespace {
 
 const wchar_t POSITION_TITLE[] = L"Nuvelo ウィンドウの位置と大きさ  ";
 
-void LeftButton(bool down) {
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-    if (SendInput(1, &input, sizeof(INPUT)) != 1) {
-        FAIL("SendInput failed, error " + std::to_string(GetLastError()));
-    }
-}
-
 bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
@@ -156,15 +147,15 @@ bool HoldKeyOver(DebugSession* session, HWND main, POINT at, WORD key) {
     return AimAt(session, main, at) && HoldKey(session, key);
 }
 
-// Clicks where the pointer is, without moving it.
-void ClickHere() {
-    LeftButton(true);
-    LeftButton(false);
+// Clicks where the pointer was aimed (AimAt, HoldKeyOver).
+void ClickHere(POINT at) {
+    LeftButtonAt(at.x, at.y, true);
+    LeftButtonAt(at.x, at.y, false);
 }
 
-void DoubleClickHere() {
-    ClickHere();
-    ClickHere();
+void DoubleClickHere(POINT at) {
+    ClickHere(at);
+    ClickHere(at);
 }
 
 struct MoveSizeWait {
@@ -300,7 +291,7 @@ SCENARIO(shift_double_click_toggles_transparent_background) {
         Note("Shift+double-click, expecting the background 0x%06lX", colour);
         POINT at = LabelCentre(main);
         REQUIRE(HoldKeyOver(nullptr, main, at, VK_SHIFT));
-        DoubleClickHere();
+        DoubleClickHere(at);
         ColumnWait wait = {main, colour, -1, 0};
         CHECK(WaitForLayout(nullptr, main, LabelBackgroundIs, &wait, ReactionTimeout()));
         KeyUp(VK_SHIFT);
@@ -331,7 +322,7 @@ SCENARIO(ctrl_double_click_shows_position_box) {
     RECT before = WindowRectOf(main);
     POINT at = LabelCentre(main, 1);
     REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
-    DoubleClickHere();
+    DoubleClickHere(at);
     HWND box = WaitForWindowByTitle(POSITION_TITLE, ReactionTimeout());
     KeyUp(VK_CONTROL);
     REQUIRE(box != nullptr);
@@ -361,7 +352,7 @@ SCENARIO(ctrl_double_click_shows_position_box) {
     REQUIRE(!IntersectRect(&overlap, &boxRect, &mainRect));
     REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
     REQUIRE(IsForeground(main));
-    DoubleClickHere();
+    DoubleClickHere(at);
     CHECK(WaitUntil(IsForeground, box, ReactionTimeout()));
     KeyUp(VK_CONTROL);
     CHECK_EQ(1, WindowsTitled(POSITION_TITLE).size());
@@ -373,7 +364,7 @@ SCENARIO(ctrl_double_click_shows_position_box) {
     REQUIRE(
         WaitUntil([](void*) { return WindowsTitled(POSITION_TITLE).empty(); }, nullptr, ReactionTimeout()));
     REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
-    DoubleClickHere();
+    DoubleClickHere(at);
     HWND again = WaitForWindowByTitle(POSITION_TITLE, ReactionTimeout());
     KeyUp(VK_CONTROL);
     REQUIRE(again != nullptr);
@@ -392,11 +383,11 @@ SCENARIO(shift_click_before_refresh_does_nothing) {
     REQUIRE(main != nullptr);
     POINT at = LabelCentre(main);
     REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
-    ClickHere();
+    ClickHere(at);
     PassTimeWith(&session, GetDoubleClickTime() + 1000);
     KeyUp(VK_SHIFT);
     CHECK_EQ(0, session.childCommandLines.size());
-    ClickHere();
+    ClickHere(at);
     REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
     CheckExplorerStart(session.childCommandLines[0], BEACH_PATH);
 }
@@ -423,7 +414,7 @@ SCENARIO(shift_click_after_refresh_opens_previous) {
     // Right after a refresh: the next is two seconds away.
     POINT at = LabelCentre(main);
     REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
-    ClickHere();
+    ClickHere(at);
     bool started = WaitForChildProcess(session, ReactionTimeout());
     KeyUp(VK_SHIFT);
     REQUIRE(started);
@@ -452,7 +443,7 @@ SCENARIO(no_click_option_still_drags) {
 
     RECT before = WindowRectOf(main);
     REQUIRE(HoldKeyOver(&session, main, at, VK_CONTROL));
-    LeftButton(true);
+    LeftButtonAt(at.x, at.y, true);
     MoveSizeWait loop = {GetWindowThreadProcessId(main, nullptr)};
     bool dragging = WaitWith(&session, InMoveLoop, &loop, ReactionTimeout());
     KeyUp(VK_CONTROL);
@@ -462,7 +453,7 @@ SCENARIO(no_click_option_still_drags) {
         MoveMouseTo(at.x + 10 * step, at.y + 30 * step / 4);
         PassTimeWith(&session, 50);
     }
-    LeftButton(false);
+    LeftButtonAt(at.x + 40, at.y + 30, false);
     RECT wanted = before;
     OffsetRect(&wanted, 40, 30);
     WaitForLayout(&session, main, MovedBy, &wanted, ReactionTimeout());
