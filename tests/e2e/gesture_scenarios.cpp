@@ -138,7 +138,7 @@ bool AimAt(DebugSession* session, HWND main, POINT at) {
         return false;
     }
     PassTimeWith(session, 300);
-    return AimPointer(session, at.x, at.y);
+    return CHECK(AimPointer(session, at.x, at.y));
 }
 
 // Presses key with the pointer resting on at, the window forward, for the clicks that
