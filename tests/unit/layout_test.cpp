@@ -9,7 +9,8 @@
 namespace {
 
 // Characters half as wide as the font is high; every line exactly the font height, and
-// the cell height that much plus the leading. It keeps count of the fonts it makes and destroys, like labelFont's owner must.
+// the cell that much plus the leading. It keeps count of the fonts it makes and
+// destroys, like labelFont's owner must.
 struct FakeFonts {
     int32_t defaultHeight;  // what a height of 0 gives, and the unselected font
     int32_t current;
@@ -104,6 +105,8 @@ TEST(LabelLayout, OutcomeTableRows) {
         // Size 0 derives the cell height 18 of the default font (16, widest 80); the row
         // fit keeps 18, whose widest 90 is not smaller than 80: the label stays 80.
         {"row fit above the default font", 1, 1, 0, 0, 0, 1, 40, 18, 18, {80, 40, 88, 111}, 2},
+        // The row of a 16K display, 8,640 pixels, takes a font of its full height.
+        {"fit to the tallest display", 1, 1, 8640, 0, 0, 1, 8640, 8640, 8640, {43200, 8640, 43208, 17311}},
         // Both: the row fit starts from the width fit's 10 and goes down to 8.
         {"fit to both", 1, 1, 20, 1, 58, 1, 8, 8, 20, {50, 8, 58, 47}},
     };
