@@ -20,10 +20,11 @@ struct TextMeasurer {
     TextExtent (*LineExtent)(void* context, int32_t index);
 };
 
-// Where a fit starts counting down at the most. A font taller than any screen cannot be
-// what a fixed width or row height asks for, and counting down from a size such as
-// s2147483647 one pixel (one font) at a time would never end.
-constexpr int32_t MAX_FIT_FONT_HEIGHT = 2048;
+// Where a fit starts counting down at the most: the height of the tallest display made
+// (16K, 8,640 pixels). A font's rows are at least its height, so a taller font gives a
+// window no display shows, whatever the fixed width or row height; and counting down
+// from a size such as s2147483647 one pixel (one font) at a time would never end.
+constexpr int32_t MAX_FIT_FONT_HEIGHT = 8640;
 
 struct LabelLayout {
     int32_t labelWidth;

@@ -4,7 +4,10 @@
 //   nuvelo_bench.exe startup <Nuvelo.exe> <reference.exe> <starts per program>
 //   nuvelo_bench.exe idle <Nuvelo.exe> <reference.exe> <seconds> <queue hook dll>
 //   nuvelo_bench.exe refresh <Nuvelo.exe> <interval ms> <changes> <queue hook dll>
-//   nuvelo_bench.exe fit <repeats>
+//   nuvelo_bench.exe fit <repeats> [option...]
+//
+// fit lays out ten lines with the options given, by default s8640 W60: the fit starts at
+// its highest and only the smallest fonts fit the width.
 //
 // Prints one "key value" line per figure (a number, or a JSON array of numbers).
 // The registry values it changes (WallPaperSource, the slideshow Interval) are put back
@@ -602,7 +605,7 @@ int BenchRefresh(const std::wstring& nuvelo, DWORD interval, int changes, const 
 LabelLayout lastLayout;
 
 // Settings from command-line arguments, as start-up would make them.
-void SettingsFrom(std::initializer_list<const char16_t*> arguments) {
+void SettingsFrom(const std::vector<const char16_t*>& arguments) {
     SetDefaultSettings(GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNFACE));
     for (const char16_t* argument : arguments) {
         ApplyOption(argument);
@@ -621,7 +624,7 @@ std::vector<double> TimeLayouts(HWND window, int repeats) {
     return times;
 }
 
-int BenchFit(int repeats) {
+int BenchFit(int repeats, const std::vector<const char16_t*>& options) {
     appInstance = GetModuleHandleW(nullptr);
     SetWallpaper(TEN_COMPONENTS);
     WNDCLASSEXW windowClass{};
@@ -635,13 +638,26 @@ int BenchFit(int repeats) {
     if (window == nullptr) {
         return 1;
     }
-    // The same text and font without a fixed width: what the fit adds to a layout.
-    SettingsFrom({u"s300", u"D10"});
+    // The same text and font without a fixed width or row height: what the fit adds.
+    std::vector<const char16_t*> fitting{u"D10"};
+    std::vector<const char16_t*> plainOptions{u"D10"};
+    for (const char16_t* option : options) {
+        fitting.push_back(option);
+        if (option[0] != u'W' && option[0] != u'H') {
+            plainOptions.push_back(option);
+        }
+    }
+    SettingsFrom(plainOptions);
     const std::vector<double> plain = TimeLayouts(window, repeats);
-    SettingsFrom({u"s300", u"W60", u"D10"});
+    SettingsFrom(fitting);
     const std::vector<double> fitted = TimeLayouts(window, repeats);
     RECT outer;
     GetWindowRect(window, &outer);
+    std::printf("fit_options \"");
+    for (size_t i = 0; i < options.size(); ++i) {
+        std::printf(i == 0 ? "%ls" : " %ls", reinterpret_cast<const wchar_t*>(options[i]));
+    }
+    std::printf("\"\n");
     PrintNumber("fit_lines", lineCount);
     PrintNumber("fit_outer_width", outer.right - outer.left);
     PrintNumber("fit_row_height", rowHeight);
@@ -657,7 +673,7 @@ int Usage() {
                  "usage: nuvelo_bench startup <Nuvelo.exe> <reference.exe> <starts>\n"
                  "       nuvelo_bench idle <Nuvelo.exe> <reference.exe> <seconds> <hook.dll>\n"
                  "       nuvelo_bench refresh <Nuvelo.exe> <interval ms> <changes> <hook.dll>\n"
-                 "       nuvelo_bench fit <repeats>\n");
+                 "       nuvelo_bench fit <repeats> [option...]\n");
     return 2;
 }
 
@@ -676,8 +692,15 @@ int wmain(int argc, wchar_t** argv) {
         result = BenchIdle(argv[2], argv[3], _wtof(argv[4]), argv[5]);
     } else if (command == L"refresh" && argc == 6) {
         result = BenchRefresh(argv[2], static_cast<DWORD>(_wtoi(argv[3])), _wtoi(argv[4]), argv[5]);
-    } else if (command == L"fit" && argc == 3) {
-        result = BenchFit(_wtoi(argv[2]));
+    } else if (command == L"fit") {
+        std::vector<const char16_t*> options;
+        for (int i = 3; i < argc; ++i) {
+            options.push_back(reinterpret_cast<const char16_t*>(argv[i]));
+        }
+        if (options.empty()) {
+            options = {u"s8640", u"W60"};
+        }
+        result = BenchFit(_wtoi(argv[2]), options);
     } else {
         Usage();
     }

@@ -13,9 +13,13 @@
 
 namespace {
 
+// A fit starts at the requested size, or at the height of a 16K display (8,640 pixels)
+// when that is smaller: no taller font gives a window any display can show.
+constexpr int32_t FIT_START_CAP = 8640;
+
 // Largest font height the target lets a fit count down from: the countdown is one font
 // creation per pixel, so bigger sizes only slow the search down.
-constexpr int32_t MAX_FUZZ_FONT = MAX_FIT_FONT_HEIGHT + 500;  // the cap on the fit start is reached too
+constexpr int32_t MAX_FUZZ_FONT = FIT_START_CAP + 500;  // the cap on the fit start is reached too
 
 void Check(bool condition) {
     if (!condition) {
@@ -180,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (settings.fixedWidth) {
         Check(layout.labelWidth == availWidth);
         if (fit) {
-            widthFit = Bisect(start > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : start,
+            widthFit = Bisect(start > FIT_START_CAP ? FIT_START_CAP : start,
                               [&](int32_t h) { return WidestAt(h) <= availWidth; });
             font = widthFit > 0 ? widthFit : 1;
             if (start == 0) {
@@ -197,7 +201,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(layout.rowHeight == settings.lineHeight);
         if (fit) {
             int32_t top = widthFit > 0 ? widthFit : start;
-            top = top > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : top;
+            top = top > FIT_START_CAP ? FIT_START_CAP : top;
             const int32_t rowFit =
                 Bisect(top, [&](int32_t h) { return TallestAt(h) <= settings.lineHeight; });
             if (top > 0) {

@@ -12,6 +12,9 @@ namespace {
 
 using Wide = __int128;
 
+// A flags byte, then ten 32-bit values: exactly what the target reads.
+constexpr size_t INPUT_BYTES = 1 + 10 * sizeof(uint32_t);
+
 void Check(bool condition) {
     if (!condition) {
         abort();
@@ -49,7 +52,7 @@ Wide ReferenceX(Wide anchor, int32_t width) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 45) {
+    if (size < INPUT_BYTES) {
         return 0;
     }
     const uint8_t flags = *data++;

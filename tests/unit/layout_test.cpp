@@ -8,11 +8,13 @@
 
 namespace {
 
-// Characters half as wide as the font is high; every line exactly the font height.
-// It keeps count of the fonts it makes and destroys, like labelFont's owner must.
+// Characters half as wide as the font is high; every line exactly the font height, and
+// the cell that much plus the leading. It keeps count of the fonts it makes and
+// destroys, like labelFont's owner must.
 struct FakeFonts {
     int32_t defaultHeight;  // what a height of 0 gives, and the unselected font
     int32_t current;
+    int32_t leading;  // added to the height for the cell height
     bool hasFont;
     int created;
     int destroyed;
@@ -33,7 +35,8 @@ void FakeCreateLabelFont(void* context, int32_t height) {
 }
 
 int32_t FakeCellHeight(void* context) {
-    return static_cast<FakeFonts*>(context)->current;
+    const FakeFonts& f = *static_cast<FakeFonts*>(context);
+    return f.current + f.leading;
 }
 
 TextExtent FakeLineExtent(void* context, int32_t index) {
@@ -53,7 +56,7 @@ void Prepare(std::vector<const char16_t*> texts) {
     captionExtraCy = 31;
     thinExtraCx = 6;
     thinExtraCy = 6;
-    fonts = FakeFonts{16, 16, false, 0, 0, {}};
+    fonts = FakeFonts{16, 16, 0, false, 0, 0, {}};
     lineCount = static_cast<int32_t>(texts.size());
     for (int32_t i = 0; i < MAX_LINES; ++i) {
         lines[i] = LineLabel{};
@@ -81,6 +84,7 @@ struct OutcomeCase {
     int32_t fontHeight;  // of the labels at the end; 0 when no font was made
     int32_t fontSizeAfter;
     LabelLayout expected;
+    int32_t leading = 0;  // of the measurer's cell height
 };
 
 }  // namespace
@@ -98,11 +102,17 @@ TEST(LabelLayout, OutcomeTableRows) {
         {"fit to width", 1, 1, 20, 1, 58, 0, 0, 10, 20, {50, 10, 58, 51}},
         // Fixed row height 14: tallest 14 fits exactly; label narrows from 100 to 70.
         {"fit to row height", 1, 1, 20, 0, 0, 1, 14, 14, 20, {70, 14, 78, 59}},
+        // Size 0 derives the cell height 18 of the default font (16, widest 80); the row
+        // fit keeps 18, whose widest 90 is not smaller than 80: the label stays 80.
+        {"row fit above the default font", 1, 1, 0, 0, 0, 1, 40, 18, 18, {80, 40, 88, 111}, 2},
+        // The row of a 16K display, 8,640 pixels, takes a font of its full height.
+        {"fit to the tallest display", 1, 1, 8640, 0, 0, 1, 8640, 8640, 8640, {43200, 8640, 43208, 17311}},
         // Both: the row fit starts from the width fit's 10 and goes down to 8.
         {"fit to both", 1, 1, 20, 1, 58, 1, 8, 8, 20, {50, 8, 58, 47}},
     };
     for (const OutcomeCase& c : cases) {
         PrepareTwoLines();
+        fonts.leading = c.leading;
         settings.customFont = c.customFont;
         settings.fitFont = c.fitFont;
         settings.fontSize = c.fontSize;

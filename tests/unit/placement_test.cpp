@@ -61,6 +61,9 @@ TEST(KeepPosition, WorkedExamplesAndEdges) {
         {{860, 490, 200, 60}, 260, 90, CENTRE, 1, 830, 475},
         {{1720, 490, 200, 60}, 260, 90, RIGHT, 1, 1660, 475},
         {{100, 300, 201, 60}, 150, 91, CENTRE, 1, 125, 291},  // exact 290.5
+        // Each half is truncated on its own: halving the difference gives 124 and 831.
+        {{100, 300, 200, 60}, 151, 91, CENTRE, 1, 125, 291},
+        {{860, 490, 201, 60}, 260, 90, CENTRE, 1, 830, 475},
         {{100, 300, 201, 91}, 150, 60, CENTRE, 1, 125, 309},  // exact 309.8
         {{100, 980, 201, 60}, 150, 30, LEFT, 1, 100, 1010},   // bottom edge stays at 1040
         {{100, 0, 201, 60}, 150, 90, LEFT, 1, 100, 0},        // the very top stays

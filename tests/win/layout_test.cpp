@@ -428,11 +428,12 @@ TEST_F(LabelWindows, FiveHundredRelayoutsLeaveNoGdiObjectBehind) {
     EXPECT_EQ(3u, Children(window).size());
 }
 
-// The slowest fit there is: ten lines, a 300-pixel start and a 60-pixel window.
+// The slowest fit there is: ten lines, the highest start (s2147483647 starts at
+// MAX_FIT_FONT_HEIGHT) and a 60-pixel window. It ends, with a font that fits.
 TEST_F(LabelWindows, WorstCaseFitOfTenLines) {
     settings.maxLines = 10;
     settings.customFont = 1;
-    settings.fontSize = 300;
+    settings.fontSize = INT32_MAX;
     settings.fitFont = 1;
     settings.fixedWidth = 1;
     settings.windowWidth = 60;
@@ -445,7 +446,7 @@ TEST_F(LabelWindows, WorstCaseFitOfTenLines) {
     const double milliseconds =
         1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
     RecordProperty("layout_ms", std::to_string(milliseconds));
-    printf("s300 W60, ten lines: %.1f ms\n", milliseconds);
+    printf("s2147483647 W60, ten lines: %.1f ms\n", milliseconds);
     ASSERT_EQ(10, lineCount);
     const Bounds b = MeasureInLabelFont(window);
     LOGFONTW font{};
