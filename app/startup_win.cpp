@@ -105,6 +105,9 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     // window its real frame, size and place.
     HWND mainWindow = CreateWindowExW(0, Wide(caption), Wide(windowTitle), STYLE_CAPTION, 0, workHeight, 0, 0,
                                       ownerWindow, nullptr, instance, nullptr);
+    if (mainWindow == nullptr) {
+        return 0;  // no window would ever post the quit that ends the loop
+    }
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
         return 0;
     }

@@ -102,9 +102,7 @@ int LayoutLabels(HWND window, int initial, int reread) {
         }
     } else {
         // Taken before anything touches the window, with the frame it had until now.
-        RECT rect{};
-        GetWindowRect(window, &rect);
-        prior = PriorRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+        prior = RestoredRect(window);
         DestroyLabels();
         if (reread) {
             CopyText(previousPath, currentPath);

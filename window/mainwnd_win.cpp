@@ -14,8 +14,9 @@
 
 namespace {
 
-// The pending Explorer open is for previousPath (Shift held at the click).
-int openPrevious;
+// The file the pending Explorer open is for, taken at the click: a slideshow refresh
+// before the open fires must not change what the user clicked on.
+char16_t explorerTarget[TEXT_UNITS];
 
 void StartSecondsTimer(HWND window, UINT_PTR id, int32_t seconds) {
     SetTimer(window, id, TimerPeriodFromSeconds(seconds), nullptr);
@@ -123,12 +124,11 @@ int ContainsQuote(const char16_t* text) {
 
 void OnOpenExplorerTimer(HWND window) {
     KillTimer(window, TIMER_OPEN_EXPLORER);
-    const char16_t* path = openPrevious ? previousPath : currentPath;
-    if (ContainsQuote(path)) {
+    if (ContainsQuote(explorerTarget)) {
         return;
     }
     char16_t parameters[EXPLORER_PARAMETER_UNITS];
-    FormatExplorerParameters(path, parameters);
+    FormatExplorerParameters(explorerTarget, parameters);
     ShellExecuteW(nullptr, nullptr, L"explorer.exe", Wide(parameters), nullptr, SW_SHOW);
 }
 
@@ -186,13 +186,14 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
 }  // namespace
 
 void ScheduleExplorerOpen(HWND window) {
-    openPrevious = 0;
+    const char16_t* target = currentPath;
     if (KeyHeld(VK_SHIFT)) {
         if (previousPath[0] == 0) {
             return;
         }
-        openPrevious = 1;
+        target = previousPath;
     }
+    CopyText(explorerTarget, target);
     // Waiting out the double-click time lets a double-click cancel the open.
     SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
 }

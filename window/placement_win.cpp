@@ -11,6 +11,38 @@ SIZE OuterSizeOfEmptyClient(DWORD style) {
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
+// The placement's normal rectangle of a top-level window without WS_EX_TOOLWINDOW counts
+// from the corner of its monitor's work area, not from the screen's: with the taskbar at
+// the top or left the two differ by the taskbar.
+POINT WorkspaceOrigin(HWND window) {
+    if ((GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0) {
+        return POINT{0, 0};
+    }
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+        return POINT{0, 0};
+    }
+    return POINT{monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+}
+
+// A minimised window is restored to its normal rectangle, whatever its own rectangle
+// (the minimised one) is moved or sized to: the new place and size go there. Shown as
+// SW_HIDE, so the window stays minimised and hidden like every placement leaves it.
+void SetRestoredRect(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    const POINT origin = WorkspaceOrigin(window);
+    placement.flags = 0;
+    placement.showCmd = SW_HIDE;
+    const int64_t left = int64_t{x} - origin.x;
+    const int64_t top = int64_t{y} - origin.y;
+    placement.rcNormalPosition =
+        RECT{ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + width), ClampToInt32(top + height)};
+    SetWindowPlacement(window, &placement);
+}
+
 }  // namespace
 
 // The extras are measured against the bare style, so whatever the bare window adds
@@ -34,9 +66,30 @@ void ComputeDerivedFrameValues() {
 // carry WS_VISIBLE, so that call also hides the window again.
 void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
     const HWND after = reinterpret_cast<HWND>(settings.zOrderAfter);
-    SetWindowPos(window, after, x, y, width, height, MOVE_SIZE_HIDE);
+    const bool minimised = IsIconic(window) != FALSE;
+    if (!minimised) {
+        SetWindowPos(window, after, x, y, width, height, MOVE_SIZE_HIDE);
+    }
     SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(CurrentFrameStyle()));
     SetWindowPos(window, after, 0, 0, 0, 0, FRAME_CHANGED_HIDE);
+    if (minimised) {
+        SetRestoredRect(window, x, y, width, height);
+    }
+}
+
+PriorRect RestoredRect(HWND window) {
+    RECT rect{};
+    if (IsIconic(window)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        GetWindowPlacement(window, &placement);
+        const POINT origin = WorkspaceOrigin(window);
+        rect = placement.rcNormalPosition;
+        OffsetRect(&rect, origin.x, origin.y);
+    } else {
+        GetWindowRect(window, &rect);
+    }
+    return PriorRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
 int PlaceWindow(HWND window, int32_t width, int32_t height) {

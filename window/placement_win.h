@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "window/placement.h"
+
 // SetWindowPos flags: move, size and hide (0x0090); apply a style change in place and
 // hide (0x00B3).
 constexpr UINT MOVE_SIZE_HIDE = SWP_NOACTIVATE | SWP_HIDEWINDOW;
@@ -16,8 +18,13 @@ static_assert(FRAME_CHANGED_HIDE == 0x00B3, "frame change only");
 // Fills workWidth, workHeight and the four frame extras from the system, once at start-up.
 void ComputeDerivedFrameValues();
 
-// Moves and sizes the window, puts the current frame on it and leaves it hidden.
+// Moves and sizes the window, puts the current frame on it and leaves it hidden. A
+// minimised window stays so, and is restored to that place and size.
 void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t height);
+
+// The window's outer rectangle in screen coordinates; for a minimised window the one it
+// is restored to.
+PriorRect RestoredRect(HWND window);
 
 // The first placement, from the position settings; always 1.
 int PlaceWindow(HWND window, int32_t width, int32_t height);

@@ -65,7 +65,14 @@ int TraySetUp(HWND mainWindow, HWND ownerWindow) {
     if (SetTrayIcon(mainWindow, 1)) {
         return 1;
     }
+    // A first layout that found no wallpaper has already asked to quit; the box's own
+    // message loop would take that request and close the warning before anyone read it.
+    MSG quit;
+    const BOOL quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     MessageBoxW(mainWindow, L"通知領域にアイコンを登録できませんでした  ", Wide(caption), MB_ICONWARNING);
+    if (quitPending) {
+        PostQuitMessage(static_cast<int>(quit.wParam));
+    }
     if (backBrush != nullptr) {
         DeleteObject(backBrush);
         backBrush = nullptr;

@@ -443,7 +443,8 @@ SCENARIO(tray_icon_lifetime) {
 // The icon's left button opens Explorer after the double-click time even with M (which
 // stops a click on the text from opening it); with Ctrl held it does nothing, and a
 // double-click toggles the title bar instead of opening. While the window is minimised a
-// double-click changes nothing but the left button still opens.
+// double-click changes nothing but the left button still opens, the file shown at the
+// press even when a refresh comes before the open.
 SCENARIO(tray_left_button_gestures) {
     SetWallpaperSource(TRAY_WALLPAPER);
     const std::wstring expected = std::wstring(L"/select,\"") + TRAY_WALLPAPER + L"\"";
@@ -518,6 +519,23 @@ SCENARIO(tray_left_button_gestures) {
     CHECK_EQ(2, session.childCommandLines.size());
     MenuQuery menu = {session.main.id, nullptr};
     CHECK(!MenuShown(&menu));
+
+    // A slideshow refresh between the press and the open shows another file; Explorer
+    // still gets the one that was shown when the icon was pressed. Both are posted, so
+    // the press is handled first.
+    SetWallpaperSource(L"C:\\users\\Public\\Pictures\\Harbour at noon.jpg");
+    IconEvent(main, WM_LBUTTONDOWN);
+    IconEvent(main, WM_LBUTTONUP);
+    PostMessageW(main, WM_TIMER, 101, 0);
+    CHECK(RunDebugLoop(
+        session, [](void* s) { return static_cast<DebugSession*>(s)->childCommandLines.size() >= 3; },
+        &session, quietTime + ReactionTimeout()));
+    if (CHECK_EQ(3, session.childCommandLines.size())) {
+        NoteText("Explorer command line:", session.childCommandLines[2]);
+        CHECK(session.childCommandLines[2].find(expected) != std::wstring::npos);
+    }
+    std::vector<ChildInfo> labels = ChildWindows(main, L"Static");
+    CHECK(labels.size() == 1 && labels[0].text == L" Harbour at noon ");
 }
 
 // The right button's release opens the window's system menu with its right edge at the
@@ -570,53 +588,86 @@ SCENARIO(tray_menu_follows_window_state) {
 }
 
 // A notification area that refuses the icon: one attempt and no wait, the warning owned
-// by the main window, and after it an end with exit code 0 and no window left.
+// by the main window, and after it an end with exit code 0 and no window left. Without a
+// wallpaper value the error box comes first and has already asked to quit; the warning
+// that follows still waits for the user.
 SCENARIO(tray_refused_shows_warning) {
-    SetWallpaperSource(TRAY_WALLPAPER);
     REQUIRE(WaitForTray() != nullptr);
     HWND fake = CreateStandInTray();
     REQUIRE(fake != nullptr);
     REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
-    standIn = StandInRecord();
-    standIn.accept = false;
-
-    StartedProcess nuvelo = StartNuvelo(L"i");
-    REQUIRE(nuvelo.process != nullptr);
-    BoxQuery query = {nuvelo.id, nullptr};
-    REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
-    HWND box = query.box;
-    CHECK_TEXT(L"通知領域にアイコンを登録できませんでした  ", MessageBoxMessage(box));
-    CHECK_TEXT(L"Nuvelo", WindowText(box));
-    HWND main = FindWindowW(L"Nuvelo", nullptr);
-    CHECK(main != nullptr);
-    CHECK(GetWindow(box, GW_OWNER) == main);
-
-    // One request, an add, for the icon 1 of the main window with its callback and tip.
-    if (CHECK_EQ(1, standIn.requests.size())) {
-        CHECK_EQ(NIM_ADD, standIn.requests[0]);
-        CheckSentRecord(standIn.data[0], main);
-    }
-
-    std::vector<ChildInfo> icons;
-    for (const ChildInfo& child : ChildWindows(box, L"Static")) {
-        if ((child.style & SS_TYPEMASK) == SS_ICON && (child.style & WS_VISIBLE) != 0) {
-            icons.push_back(child);
+    const wchar_t* const warning = L"通知領域にアイコンを登録できませんでした  ";
+    for (bool wallpaper : {true, false}) {
+        Note("wallpaper value %s", wallpaper ? "present" : "missing");
+        if (wallpaper) {
+            SetWallpaperSource(TRAY_WALLPAPER);
+        } else {
+            DeleteWallpaperSource();
         }
-    }
-    if (CHECK_EQ(1, icons.size())) {
-        SetForegroundWindow(box);
-        IconWatch watch = {icons[0].rect, -1};
-        if (!CHECK(WaitUntil(WarningIconShown, &watch, ReactionTimeout()))) {
-            Note("pixels differing from the warning icon: %d", watch.differences);
-        }
-    }
+        standIn = StandInRecord();
+        standIn.accept = false;
 
-    CloseMessageBox(box);
-    CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
-    DWORD exitCode = STILL_ACTIVE;
-    CHECK(WaitForExit(nuvelo, 0, &exitCode));
-    CHECK_EQ(0, exitCode);
-    CHECK_EQ(1, standIn.requests.size());
+        StartedProcess nuvelo = StartNuvelo(L"i");
+        REQUIRE(nuvelo.process != nullptr);
+        BoxQuery query = {nuvelo.id, nullptr};
+        REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
+        if (!wallpaper) {
+            CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+            CHECK_EQ(0, standIn.requests.size());
+            CloseMessageBox(query.box);
+            struct Warning {
+                BoxQuery query;
+                const wchar_t* text;
+            } next = {{nuvelo.id, nullptr}, warning};
+            REQUIRE(WaitUntil(
+                [](void* context) {
+                    Warning* w = static_cast<Warning*>(context);
+                    return BoxShown(&w->query) && MessageBoxMessage(w->query.box) == w->text;
+                },
+                &next, ReactionTimeout()));
+            query = next.query;
+        }
+        HWND box = query.box;
+        CHECK_TEXT(warning, MessageBoxMessage(box));
+        CHECK_TEXT(L"Nuvelo", WindowText(box));
+        HWND main = FindWindowW(L"Nuvelo", nullptr);
+        CHECK(main != nullptr);
+        CHECK(GetWindow(box, GW_OWNER) == main);
+
+        // One request, an add, for the icon 1 of the main window with its callback and tip.
+        if (CHECK_EQ(1, standIn.requests.size())) {
+            CHECK_EQ(NIM_ADD, standIn.requests[0]);
+            CheckSentRecord(standIn.data[0], main);
+        }
+
+        std::vector<ChildInfo> icons;
+        for (const ChildInfo& child : ChildWindows(box, L"Static")) {
+            if ((child.style & SS_TYPEMASK) == SS_ICON && (child.style & WS_VISIBLE) != 0) {
+                icons.push_back(child);
+            }
+        }
+        if (CHECK_EQ(1, icons.size())) {
+            SetForegroundWindow(box);
+            IconWatch watch = {icons[0].rect, -1};
+            if (!CHECK(WaitUntil(WarningIconShown, &watch, ReactionTimeout()))) {
+                Note("pixels differing from the warning icon: %d", watch.differences);
+            }
+        }
+
+        // Nobody has read it yet: it stays.
+        PassTime(3000);
+        CHECK(IsWindowVisible(box));
+        CHECK(!HasExited(nuvelo));
+
+        CloseMessageBox(box);
+        CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
+        DWORD exitCode = STILL_ACTIVE;
+        CHECK(WaitForExit(nuvelo, 0, &exitCode));
+        CHECK_EQ(0, exitCode);
+        CHECK_EQ(1, standIn.requests.size());
+        EndProcess(nuvelo);
+        EndLeftoverInstances(L"Nuvelo");
+    }
     DestroyWindow(fake);
 }
 

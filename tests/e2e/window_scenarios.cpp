@@ -305,6 +305,53 @@ SCENARIO(second_start_brings_window_forward) {
     CHECK_EQ(1, LabelsTopDown(main).size());
 }
 
+// A slideshow refresh while the window is minimised lays out the window it will be
+// restored to: restored, it has the new name's size, its centre where it was and its
+// share of the free height.
+SCENARIO(refresh_while_minimised_sizes_restored_window) {
+    const std::wstring longer = L"A harbour at dawn, seen from the old lighthouse";
+    SetWallpaperSource(L"C:\\Pictures\\Sea.jpg");
+    SetSlideshowInterval(3000);
+    StartedProcess nuvelo = StartNuvelo(L"t");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    RECT before = WindowRectOf(main);
+    PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    REQUIRE(WaitUntil([](void* window) { return IsIconic(static_cast<HWND>(window)) != 0; }, main,
+                      ReactionTimeout()));
+    SetWallpaperSource(L"C:\\Pictures\\" + longer + L".jpg");
+    struct Texts {
+        HWND main;
+        std::vector<std::wstring> wanted;
+    } texts = {main, {L" " + longer + L" "}};
+    // The next refresh comes at most an interval and a second later.
+    REQUIRE(WaitUntil(
+        [](void* context) {
+            Texts* t = static_cast<Texts*>(context);
+            return LabelTexts(t->main) == t->wanted;
+        },
+        &texts, 4000 + ReactionTimeout()));
+    CHECK(IsIconic(main));
+
+    PostMessageW(main, WM_SYSCOMMAND, SC_RESTORE, 0);
+    REQUIRE(WaitForLayout(
+        nullptr, main, [](HWND window, void*) { return IsIconic(window) == 0; }, nullptr, ReactionTimeout()));
+    CheckLabelRows(main, texts.wanted, SS_CENTER);
+    RECT after = WindowRectOf(main);
+    RECT client = ClientRectOnScreen(main);
+    CHECK(EqualRect(&after, &client));
+    int width = after.right - after.left;
+    int height = after.bottom - after.top;
+    int priorWidth = before.right - before.left;
+    int priorHeight = before.bottom - before.top;
+    Note("before the minimise (%ld, %ld) %d x %d, restored (%ld, %ld) %d x %d", before.left, before.top,
+         priorWidth, priorHeight, after.left, after.top, width, height);
+    CHECK_EQ(before.left + (priorWidth / 2 - width / 2), after.left);
+    CHECK_EQ(before.top - ((height - priorHeight) * before.top) / (WorkAreaSize().cy - priorHeight),
+             after.top);
+}
+
 SCENARIO(missing_wallpaper_shows_error) {
     CheckMissingWallpaper(std::wstring(), L"Nuvelo");
 }

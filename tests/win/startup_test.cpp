@@ -1,0 +1,69 @@
+// Start-up when the main window cannot be made. A CBT hook refuses the creation, as
+// a hook of another program can. Start-up takes its arguments from the process's command
+// line, so it runs in a child of this program started without arguments.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "app/shell_win.h"
+
+namespace {
+
+const wchar_t CHILD_MARK[] = L"NUVELO_SHELL_TEST_REFUSED_WINDOW";
+
+LRESULT CALLBACK RefuseWindows(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        return 1;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+int loopRan;
+
+// Fires only inside a message loop; ends it so that the test ends either way.
+void CALLBACK NoteLoop(HWND, UINT, UINT_PTR, DWORD) {
+    loopRan = 1;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+// The child's part: skipped unless the test below started this process for it.
+TEST(StartUp, RefusedMainWindowInChild) {
+    if (GetEnvironmentVariableW(CHILD_MARK, nullptr, 0) == 0) {
+        GTEST_SKIP() << "runs in the child of RefusedMainWindowEndsStartUp";
+    }
+    SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
+    SetTimer(nullptr, 0, 2000, NoteLoop);
+    const int exitCode = RunApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    // 0: ended at once with 0; 2: waited in a message loop that nothing would end.
+    ExitProcess(loopRan ? 2 : static_cast<UINT>(exitCode));
+}
+
+TEST(StartUp, RefusedMainWindowEndsStartUp) {
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    std::wstring commandLine = std::wstring(L"\"") + path + L"\"";
+    SetEnvironmentVariableW(CHILD_MARK, L"1");
+    SetEnvironmentVariableW(L"GTEST_FILTER", L"StartUp.RefusedMainWindowInChild");
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    const BOOL started =
+        CreateProcessW(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(CHILD_MARK, nullptr);
+    SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
+    ASSERT_TRUE(started);
+    const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
+    if (waited != WAIT_OBJECT_0) {
+        TerminateProcess(child.hProcess, 1);
+    }
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    ASSERT_EQ(WAIT_OBJECT_0, waited);
+    EXPECT_EQ(0u, exitCode) << "2: start-up went on into its message loop";
+}
