@@ -38,5 +38,5 @@ elseif(FUZZ_SOURCES)
     add_test(NAME fuzz.smoke
         COMMAND ${CMAKE_SOURCE_DIR}/scripts/fuzz --smoke --build-dir ${CMAKE_BINARY_DIR}/fuzz)
     # 77: clang or its libFuzzer runtime is not installed; reported as skipped.
-    set_tests_properties(fuzz.smoke PROPERTIES LABELS fuzz TIMEOUT 600 SKIP_RETURN_CODE 77)
+    set_tests_properties(fuzz.smoke PROPERTIES LABELS fuzz TIMEOUT 240 SKIP_RETURN_CODE 77)
 endif()
