@@ -53,6 +53,9 @@ int wmain(int argc, wchar_t** argv) {
         // An earlier run that failed hard may have left an instance behind; it would
         // make every start of this one end at once.
         EndLeftoverInstances(L"Nuvelo");
+        // A run ended half-way (a time-out) could not put back the interval it set, and
+        // the prefix is kept between runs: every scenario starts with no slideshow.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, L"Interval");
         DWORD start = GetTickCount();
         scenario->body();
         CleanUpScenario();
