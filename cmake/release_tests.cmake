@@ -20,8 +20,8 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
             -DSOURCE=${CMAKE_SOURCE_DIR} -DWORK=${CMAKE_BINARY_DIR}/release -P ${release_script})
     set_tests_properties(release.headers PROPERTIES LABELS release TIMEOUT 30)
     # The builds take both cores: nothing timed may run beside them.
-    set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 300 RUN_SERIAL ON)
-    set_tests_properties(release.package PROPERTIES LABELS release TIMEOUT 200 RUN_SERIAL ON)
+    set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 180 RUN_SERIAL ON)
+    set_tests_properties(release.package PROPERTIES LABELS release TIMEOUT 60 RUN_SERIAL ON)
     return()
 endif()
 
