@@ -25,6 +25,11 @@ const ScenarioEntry* FindScenario(const wchar_t* name) {
     return nullptr;
 }
 
+// The desktop's top edge shows its plain colour (no picture, no window there).
+bool DesktopIsPlain(void*) {
+    return ScreenPixel(GetSystemMetrics(SM_CXSCREEN) / 2, 2) == GetSysColor(COLOR_BACKGROUND);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -56,6 +61,16 @@ int wmain(int argc, wchar_t** argv) {
         // A run ended half-way (a time-out) could not put back the interval it set, and
         // the prefix is kept between runs: every scenario starts with no slideshow.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, L"Interval");
+        // Likewise a demo ended half-way leaves its picture on the desktop, which the
+        // pixel checks would see behind see-through windows.
+        wchar_t picture[MAX_PATH] = L"";
+        SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, picture, 0);
+        if (picture[0] != 0) {
+            wchar_t none[] = L"";
+            SystemParametersInfoW(SPI_SETDESKWALLPAPER, 0, none, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE);
+            RedrawWindow(GetDesktopWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            CHECK(WaitUntil(DesktopIsPlain, nullptr, ReactionTimeout()));
+        }
         DWORD start = GetTickCount();
         scenario->body();
         CleanUpScenario();
