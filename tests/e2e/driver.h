@@ -200,7 +200,8 @@ void MoveMouseTo(int x, int y);
 void KeyDown(WORD virtualKey);
 void KeyUp(WORD virtualKey);
 struct DebugSession;
-// Puts the pointer on (x, y) and waits until it rests there: true when it does.
+// Puts the pointer on (x, y) and waits until it reads back there (true) or about two
+// seconds passed (false; noted).
 // Waits serve session when it is not null (see RunDebugLoop).
 bool AimPointer(DebugSession* session, int x, int y);
 // Presses the key and waits until the system sees it held: true when it does.
