@@ -305,9 +305,9 @@ SCENARIO(auto_minimise_and_hide) {
 
         SetWallpaperSource(SECOND_PATH);
         LabelShows second = {main, Padded(L"second wave")};
-        CHECK(WaitUntil(RestoredShowing, &second, static_cast<DWORD>(interval) + 1000 + 1500));
+        bool restored = CHECK(WaitUntil(RestoredShowing, &second, static_cast<DWORD>(interval) + 1000 + 1500));
         DWORD refreshTick = GetTickCount();
-        CHECK(WaitUntil(Iconic, main, StartTimeout()));
+        CHECK(restored && WaitUntil(Iconic, main, StartTimeout()));
         DWORD again = Since(refreshTick);
         Note("minimised again %lu ms after the refresh was seen", again);
         CHECK(again >= 1500 && again <= 2600);
