@@ -241,11 +241,11 @@ SCENARIO(text_and_background_colours_on_screen) {
         {L"u255 g0 b0 U255 G255 B0", RGB(255, 0, 0), RGB(255, 255, 0), false, false},
         {L"u0 g128 b255 U200 G16 B64", RGB(0, 128, 255), RGB(200, 16, 64), false, false},
         {L"u255 g255 b255 U0 G0 B128", RGB(255, 255, 255), RGB(0, 0, 128), false, false},
-        // F and f: the face, bold and regular.
-        {L"u0 g0 b0 U255 G255 B255 S24 \"FDejaVu Serif\"", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
-         L"DejaVu Serif", 700},
-        {L"u0 g0 b0 U255 G255 B255 S24 \"fDejaVu Serif\"", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
-         L"DejaVu Serif", 400},
+        // F and f: a face that scripts/setup installs, bold and regular.
+        {L"u0 g0 b0 U255 G255 B255 S24 FIPAGothic", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
+         L"IPAGothic", 700},
+        {L"u0 g0 b0 U255 G255 B255 S24 fIPAGothic", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
+         L"IPAGothic", 400},
     };
     for (const ColourCase& c : cases) {
         CheckColourCase(c, desktop);

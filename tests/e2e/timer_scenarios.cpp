@@ -116,15 +116,16 @@ void ClickLabel(DebugSession* session, HWND main, WORD modifier) {
 
 // Two refreshes on the interval's grid, each showing the value the driver wrote since
 // the last one; then Shift+click opens the file that was shown before the last refresh.
-// The grid is counted in local time: the tests run where that is UTC + 5:45, on which
-// the 6.4-second grid falls 2.4 seconds away from the one counted in UTC (the 3-second
-// grid is the same in both).
+// The grid is counted in local time, which scripts/wine-run sets to UTC + 5:45: there
+// the 6.4-second grid lies 2.4 seconds away from the one counted in UTC (the 3-second
+// grid is the same in both, and a 7-minute one would make the test wait minutes).
 SCENARIO(slideshow_refresh_on_interval_grid) {
     const int64_t intervals[] = {3000, 6400};
     for (int64_t interval : intervals) {
         Note("interval %lld ms; local time is UTC %+ld min", static_cast<long long>(interval),
              -static_cast<long>(ZoneBiasMinutes()));
         if (interval == 6400) {
+            // Only a zone that parts the two grids tells local time from UTC here.
             CHECK(ZoneBiasMinutes() * 60000 % interval != 0);
         }
         SetSlideshowInterval(static_cast<DWORD>(interval));
@@ -187,7 +188,8 @@ SCENARIO(slideshow_interval_change_at_next_arming) {
     // Refreshes alternate between two names until the refresh armed last falls where
     // every wrong timing stands apart: at 3 or 7 seconds past a 10-second point. A timer
     // moved to the 5-second grid at once would come 3 or 4 seconds later; one that keeps
-    // the old interval comes 1 or 2 seconds before the 5-second grid point.
+    // the old interval would then come 1 or 2 seconds before the refresh on the 5-second
+    // grid.
     const wchar_t* const paths[] = {SECOND_PATH, FIRST_PATH};
     const wchar_t* const names[] = {L"second wave", L"first sight"};
     int turn = 0;
