@@ -48,15 +48,15 @@ long ZoneBiasMinutes() {
     return zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias);
 }
 
-// Waits for the single label to read text and returns when that was seen, in
-// milliseconds since midnight; -1 when it did not happen by the latest expected time.
+// Waits for the single label to read text and returns when that was seen, in local
+// milliseconds; -1 when it did not happen by the latest expected time.
 int64_t WaitForRefreshTo(DebugSession* session, HWND main, const std::wstring& text, int64_t latest) {
     LabelShows wanted = {main, text};
-    int64_t left = latest - MillisecondsSinceMidnight();
+    int64_t left = latest - LocalMilliseconds();
     if (!WaitFor(session, LabelShowsText, &wanted, left > 0 ? static_cast<DWORD>(left) : 0)) {
         return -1;
     }
-    return MillisecondsSinceMidnight();
+    return LocalMilliseconds();
 }
 
 // The refresh that was armed at some moment between armedFrom and armedTo (a start, or
@@ -134,11 +134,11 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
         WaitForGridPhase(nullptr, interval, 50, 400);
 
         DebugSession session;
-        int64_t started = MillisecondsSinceMidnight();
+        int64_t started = LocalMilliseconds();
         REQUIRE(StartDebugged(session, L""));
         HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
         REQUIRE(main != nullptr);
-        int64_t shown = MillisecondsSinceMidnight();
+        int64_t shown = LocalMilliseconds();
         {
             // The style change of the first layout may show the window before its labels.
             LabelShows first = {main, Padded(L"first sight")};
@@ -156,14 +156,16 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
         REQUIRE(again >= 0);
         CHECK(session.childCommandLines.empty());
 
-        // The previous file is the one shown before the last refresh.
-        ClickLabel(&session, main, VK_SHIFT);
-        CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
-        REQUIRE_EQ(1, session.childCommandLines.size());
-        const std::wstring& line = session.childCommandLines[0];
-        NoteText("Explorer started with:", line);
-        CHECK(line.find(L" /select,\"" + std::wstring(SECOND_PATH) + L"\"") != std::wstring::npos);
-        CHECK(line.find(L"explorer") != std::wstring::npos);
+        // The previous file is the one shown before the last refresh (once is enough).
+        if (interval == intervals[0]) {
+            ClickLabel(&session, main, VK_SHIFT);
+            CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
+            REQUIRE_EQ(1, session.childCommandLines.size());
+            const std::wstring& line = session.childCommandLines[0];
+            NoteText("Explorer started with:", line);
+            CHECK(line.find(L" /select,\"" + std::wstring(SECOND_PATH) + L"\"") != std::wstring::npos);
+            CHECK(line.find(L"explorer") != std::wstring::npos);
+        }
         CHECK(!session.mainExited);
         EndProcess(session.main);
         RunDebugLoop(session, nullptr, nullptr, ReactionTimeout());
@@ -177,13 +179,13 @@ SCENARIO(slideshow_interval_change_at_next_arming) {
     SetSlideshowInterval(2000);
     SetWallpaperSource(FIRST_PATH);
     WaitForGridPhase(nullptr, 2000, 50, 400);
-    int64_t started = MillisecondsSinceMidnight();
+    int64_t started = LocalMilliseconds();
     StartedProcess nuvelo = StartNuvelo(L"");
     REQUIRE(nuvelo.process != nullptr);
     HWND main = WaitForMainWindow(nuvelo, nullptr, StartTimeout());
     REQUIRE(main != nullptr);
     int64_t armedFrom = started;
-    int64_t armedTo = MillisecondsSinceMidnight();
+    int64_t armedTo = LocalMilliseconds();
 
     // Refreshes alternate between two names until the refresh armed last falls where
     // every wrong timing stands apart: at 3 or 7 seconds past a 10-second point. A timer
