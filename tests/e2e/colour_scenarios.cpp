@@ -106,7 +106,94 @@ struct ColourCase {
     COLORREF back;
     bool transparentText;
     bool transparentBack;
+    // A label font of its own (S): its height, face and weight; no face, no check.
+    int fontHeight = 0;
+    const wchar_t* fontFace = nullptr;
+    int fontWeight = 0;
 };
+
+struct FontTry {
+    int width;  // of the text
+    int ink;    // pixels in the text colour when drawn as a label draws it
+};
+
+// The text drawn by the driver in a font of that face and weight over a rectangle of the
+// label's size, left-aligned and centred vertically as the label draws its single line.
+FontTry DrawInFont(const std::wstring& text, const RECT& label, const ColourCase& c, const wchar_t* face,
+                   int weight) {
+    FontTry result = {0, 0};
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = label.right - label.left;
+    info.bmiHeader.biHeight = -(label.bottom - label.top);
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HFONT font = CreateFontW(c.fontHeight, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
+    if (bitmap != nullptr && font != nullptr) {
+        HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
+        HGDIOBJ oldFont = SelectObject(memory, font);
+        RECT area = {0, 0, label.right - label.left, label.bottom - label.top};
+        HBRUSH back = CreateSolidBrush(c.back);
+        FillRect(memory, &area, back);
+        DeleteObject(back);
+        SetBkMode(memory, TRANSPARENT);
+        SetTextColor(memory, c.text);
+        SIZE extent = {};
+        GetTextExtentPoint32W(memory, text.c_str(), static_cast<int>(text.size()), &extent);
+        result.width = extent.cx;
+        DrawTextW(memory, text.c_str(), static_cast<int>(text.size()), &area,
+                  DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        GdiFlush();
+        const DWORD* pixel = static_cast<const DWORD*>(bits);
+        for (LONG i = 0; i < area.right * area.bottom; ++i) {
+            result.ink += RGB((pixel[i] >> 16) & 0xFF, (pixel[i] >> 8) & 0xFF, pixel[i] & 0xFF) == c.text;
+        }
+        SelectObject(memory, oldFont);
+        SelectObject(memory, oldBitmap);
+    }
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return result;
+}
+
+struct InkWatch {
+    RECT rect;
+    COLORREF text;
+    int wanted;
+    int seen;
+};
+
+bool InkAsDrawn(void* context) {
+    InkWatch* watch = static_cast<InkWatch*>(context);
+    watch->seen = CountPixels(watch->rect, watch->text, CLR_INVALID, CLR_INVALID).text;
+    return watch->seen == watch->wanted;
+}
+
+// The label is as wide as its text in the asked font and shows the very pixels in the
+// text colour that this font draws. The other weight and the default face must each
+// differ in one of the two, or the row would tell nothing.
+void CheckLabelFont(const ColourCase& c, const ChildInfo& label) {
+    FontTry asked = DrawInFont(label.text, label.rect, c, c.fontFace, c.fontWeight);
+    FontTry otherWeight = DrawInFont(label.text, label.rect, c, c.fontFace, 1100 - c.fontWeight);
+    FontTry defaultFace = DrawInFont(label.text, label.rect, c, L"", c.fontWeight);
+    InkWatch watch = {label.rect, c.text, asked.ink, -1};
+    bool same = WaitUntil(InkAsDrawn, &watch, ReactionTimeout());
+    Note("%ls at %d: label %ld wide with %d text pixels; width and text pixels %d and %d in that font, "
+         "%d and %d in the other weight, %d and %d in the default face",
+         c.fontFace, c.fontWeight, label.rect.right - label.rect.left, watch.seen, asked.width, asked.ink,
+         otherWeight.width, otherWeight.ink, defaultFace.width, defaultFace.ink);
+    CHECK(asked.width != otherWeight.width || asked.ink != otherWeight.ink);
+    CHECK(asked.width != defaultFace.width || asked.ink != defaultFace.ink);
+    CHECK_EQ(asked.width, label.rect.right - label.rect.left);
+    CHECK(same);
+}
 
 void CheckColourCase(const ColourCase& c, COLORREF desktop) {
     NoteText("arguments:", c.arguments);
@@ -133,6 +220,9 @@ void CheckColourCase(const ColourCase& c, COLORREF desktop) {
     }
     // The key colour itself never reaches the screen: it is the see-through colour.
     CHECK_EQ(0, seen.key);
+    if (c.fontFace != nullptr) {
+        CheckLabelFont(c, labels[0]);
+    }
     EndProcess(nuvelo);
     EndLeftoverInstances(L"Nuvelo");
 }
@@ -151,6 +241,11 @@ SCENARIO(text_and_background_colours_on_screen) {
         {L"u255 g0 b0 U255 G255 B0", RGB(255, 0, 0), RGB(255, 255, 0), false, false},
         {L"u0 g128 b255 U200 G16 B64", RGB(0, 128, 255), RGB(200, 16, 64), false, false},
         {L"u255 g255 b255 U0 G0 B128", RGB(255, 255, 255), RGB(0, 0, 128), false, false},
+        // F and f: a face that scripts/setup installs, bold and regular.
+        {L"u0 g0 b0 U255 G255 B255 S24 FIPAGothic", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
+         L"IPAGothic", 700},
+        {L"u0 g0 b0 U255 G255 B255 S24 fIPAGothic", RGB(0, 0, 0), RGB(255, 255, 255), false, false, 24,
+         L"IPAGothic", 400},
     };
     for (const ColourCase& c : cases) {
         CheckColourCase(c, desktop);

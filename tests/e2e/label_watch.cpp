@@ -109,10 +109,12 @@ std::wstring Padded(const std::wstring& text) {
     return L" " + text + L" ";
 }
 
-int64_t MillisecondsSinceMidnight() {
+int64_t LocalMilliseconds() {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return ((int64_t{now.wHour} * 60 + now.wMinute) * 60 + now.wSecond) * 1000 + now.wMilliseconds;
+    FILETIME count;  // 100-nanosecond units since 1601, in local time
+    SystemTimeToFileTime(&now, &count);
+    return static_cast<int64_t>((uint64_t{count.dwHighDateTime} << 32 | count.dwLowDateTime) / 10000);
 }
 
 int64_t NextGridPoint(int64_t t, int64_t interval) {
@@ -121,7 +123,7 @@ int64_t NextGridPoint(int64_t t, int64_t interval) {
 
 void WaitForGridPhase(DebugSession* session, int64_t interval, int64_t from, int64_t to) {
     for (int64_t i = 0; i < interval / 5 + 2; ++i) {
-        int64_t phase = MillisecondsSinceMidnight() % interval;
+        int64_t phase = LocalMilliseconds() % interval;
         if (phase >= from && phase < to) {
             return;
         }

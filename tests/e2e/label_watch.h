@@ -31,8 +31,10 @@ std::vector<ChildInfo> Labels(HWND main);
 // What a label on its own line shows for a file name: one blank either side.
 std::wstring Padded(const std::wstring& text);
 
-// Milliseconds since local midnight, the clock the slideshow grid is counted on.
-int64_t MillisecondsSinceMidnight();
+// Local time in milliseconds, counted on across midnight so that a wait over it does
+// not jump back. For an interval that divides a day, its phase is the one of the
+// slideshow grid, which is counted from local midnight.
+int64_t LocalMilliseconds();
 // The first multiple of interval after t.
 int64_t NextGridPoint(int64_t t, int64_t interval);
 // Lets time pass until the clock is between from and to milliseconds past a grid point.

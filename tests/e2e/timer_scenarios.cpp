@@ -35,15 +35,28 @@ bool Iconic(void* window) {
     return IsIconic(static_cast<HWND>(window)) != 0;
 }
 
-// Waits for the single label to read text and returns when that was seen, in
-// milliseconds since midnight; -1 when it did not happen by the latest expected time.
+// Restored, shown and showing the text: a slideshow refresh under automatic minimise.
+bool RestoredShowing(void* context) {
+    LabelShows* wanted = static_cast<LabelShows*>(context);
+    return !IsIconic(wanted->main) && IsWindowVisible(wanted->main) && LabelShowsText(context);
+}
+
+// Minutes to add to local time to get UTC (negative east of Greenwich), now.
+long ZoneBiasMinutes() {
+    TIME_ZONE_INFORMATION zone;
+    DWORD which = GetTimeZoneInformation(&zone);
+    return zone.Bias + (which == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : zone.StandardBias);
+}
+
+// Waits for the single label to read text and returns when that was seen, in local
+// milliseconds; -1 when it did not happen by the latest expected time.
 int64_t WaitForRefreshTo(DebugSession* session, HWND main, const std::wstring& text, int64_t latest) {
     LabelShows wanted = {main, text};
-    int64_t left = latest - MillisecondsSinceMidnight();
+    int64_t left = latest - LocalMilliseconds();
     if (!WaitFor(session, LabelShowsText, &wanted, left > 0 ? static_cast<DWORD>(left) : 0)) {
         return -1;
     }
-    return MillisecondsSinceMidnight();
+    return LocalMilliseconds();
 }
 
 // The refresh that was armed at some moment between armedFrom and armedTo (a start, or
@@ -101,47 +114,107 @@ void ClickLabel(DebugSession* session, HWND main, WORD modifier) {
 
 }  // namespace
 
-// Two refreshes on a 3-second grid, each showing the value the driver wrote since the
-// last one; then Shift+click opens the file that was shown before the last refresh.
+// Two refreshes on the interval's grid, each showing the value the driver wrote since
+// the last one; then Shift+click opens the file that was shown before the last refresh.
+// The grid is counted in local time, which scripts/wine-run sets to UTC + 5:45: there
+// the 4.8-second grid lies half an interval away from the one counted in UTC (the
+// 3-second grid is the same in both; a 7-minute one would make the test wait minutes).
 SCENARIO(slideshow_refresh_on_interval_grid) {
-    const int64_t interval = 3000;
-    SetSlideshowInterval(static_cast<DWORD>(interval));
-    SetWallpaperSource(FIRST_PATH);
-    // Start just after a grid point, so that the whole start falls before the next one.
-    WaitForGridPhase(nullptr, interval, 50, 400);
+    const int64_t intervals[] = {3000, 4800};
+    for (int64_t interval : intervals) {
+        Note("interval %lld ms; local time is UTC %+ld min", static_cast<long long>(interval),
+             -static_cast<long>(ZoneBiasMinutes()));
+        if (interval == 4800) {
+            // Only a zone that parts the two grids tells local time from UTC here.
+            CHECK(ZoneBiasMinutes() * 60000 % interval != 0);
+        }
+        SetSlideshowInterval(static_cast<DWORD>(interval));
+        SetWallpaperSource(FIRST_PATH);
+        // Start just after a grid point, so that the whole start falls before the next one.
+        WaitForGridPhase(nullptr, interval, 50, 400);
 
-    DebugSession session;
-    int64_t started = MillisecondsSinceMidnight();
-    REQUIRE(StartDebugged(session, L""));
-    HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
+        DebugSession session;
+        int64_t started = LocalMilliseconds();
+        REQUIRE(StartDebugged(session, L""));
+        HWND main = WaitForMainWindow(session.main, &session, StartTimeout());
+        REQUIRE(main != nullptr);
+        int64_t shown = LocalMilliseconds();
+        {
+            // The style change of the first layout may show the window before its labels.
+            LabelShows first = {main, Padded(L"first sight")};
+            REQUIRE(WaitFor(&session, LabelShowsText, &first, ReactionTimeout()));
+        }
+
+        SetWallpaperSource(SECOND_PATH);
+        int64_t refreshed = CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
+        REQUIRE(refreshed >= 0);
+
+        // The refresh armed the next one just before it read the path.
+        SetWallpaperSource(THIRD_PATH);
+        int64_t again =
+            CheckRefreshOnGrid(&session, main, Padded(L"third light"), interval, refreshed - 300, refreshed);
+        REQUIRE(again >= 0);
+        CHECK(session.childCommandLines.empty());
+
+        // The previous file is the one shown before the last refresh (once is enough).
+        if (interval == intervals[0]) {
+            ClickLabel(&session, main, VK_SHIFT);
+            CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
+            REQUIRE_EQ(1, session.childCommandLines.size());
+            const std::wstring& line = session.childCommandLines[0];
+            NoteText("Explorer started with:", line);
+            CHECK(line.find(L" /select,\"" + std::wstring(SECOND_PATH) + L"\"") != std::wstring::npos);
+            CHECK(line.find(L"explorer") != std::wstring::npos);
+        }
+        CHECK(!session.mainExited);
+        EndProcess(session.main);
+        RunDebugLoop(session, nullptr, nullptr, ReactionTimeout());
+        CHECK(session.mainExited);
+    }
+}
+
+// A new interval takes effect at the next arming: the refresh already armed keeps its
+// place on the 2-second grid, and the one that it arms falls on the 5-second grid.
+SCENARIO(slideshow_interval_change_at_next_arming) {
+    SetSlideshowInterval(2000);
+    SetWallpaperSource(FIRST_PATH);
+    WaitForGridPhase(nullptr, 2000, 50, 400);
+    int64_t started = LocalMilliseconds();
+    StartedProcess nuvelo = StartNuvelo(L"");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = WaitForMainWindow(nuvelo, nullptr, StartTimeout());
     REQUIRE(main != nullptr);
-    int64_t shown = MillisecondsSinceMidnight();
-    {
-        // The style change of the first layout may show the window before its labels.
-        LabelShows first = {main, Padded(L"first sight")};
-        REQUIRE(WaitFor(&session, LabelShowsText, &first, ReactionTimeout()));
+    int64_t armedFrom = started;
+    int64_t armedTo = LocalMilliseconds();
+
+    // Refreshes alternate between two names until the refresh armed last falls where
+    // every wrong timing stands apart: at 3 or 7 seconds past a 10-second point. A timer
+    // moved to the 5-second grid at once would come 3 or 4 seconds later; one that keeps
+    // the old interval would then come 1 or 2 seconds before the refresh on the 5-second
+    // grid.
+    const wchar_t* const paths[] = {SECOND_PATH, FIRST_PATH};
+    const wchar_t* const names[] = {L"second wave", L"first sight"};
+    int turn = 0;
+    for (int refresh = 0; refresh < 3; ++refresh) {
+        turn = refresh % 2;
+        SetWallpaperSource(paths[turn]);
+        int64_t seen = CheckRefreshOnGrid(nullptr, main, Padded(names[turn]), 2000, armedFrom, armedTo);
+        REQUIRE(seen >= 0);
+        armedFrom = seen - 300;
+        armedTo = seen;
+        int64_t next = (NextGridPoint(seen, 2000) + 1000) % 10000;
+        if (next == 3000 || next == 7000) {
+            break;
+        }
     }
 
-    SetWallpaperSource(SECOND_PATH);
-    int64_t refreshed = CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
-    REQUIRE(refreshed >= 0);
-
-    // The refresh armed the next one just before it read the path.
+    SetSlideshowInterval(5000);
     SetWallpaperSource(THIRD_PATH);
-    int64_t again =
-        CheckRefreshOnGrid(&session, main, Padded(L"third light"), interval, refreshed - 300, refreshed);
-    REQUIRE(again >= 0);
-    CHECK(session.childCommandLines.empty());
-
-    // The previous file is the one shown before the last refresh.
-    ClickLabel(&session, main, VK_SHIFT);
-    CHECK(WaitFor(&session, ChildStarted, &session, ReactionTimeout()));
-    REQUIRE_EQ(1, session.childCommandLines.size());
-    const std::wstring& line = session.childCommandLines[0];
-    NoteText("Explorer started with:", line);
-    CHECK(line.find(L" /select,\"" + std::wstring(SECOND_PATH) + L"\"") != std::wstring::npos);
-    CHECK(line.find(L"explorer") != std::wstring::npos);
-    CHECK(!session.mainExited);
+    int64_t kept = CheckRefreshOnGrid(nullptr, main, Padded(L"third light"), 2000, armedFrom, armedTo);
+    REQUIRE(kept >= 0);
+    SetWallpaperSource(paths[turn]);
+    CHECK(CheckRefreshOnGrid(nullptr, main, Padded(names[turn]), 5000, kept - 300, kept) >= 0);
+    CHECK(!HasExited(nuvelo));
 }
 
 // q2 ends the program with exit code 0 about two seconds after its start; a click
@@ -202,19 +275,29 @@ SCENARIO(auto_exit_ends_program_and_pending_open) {
 }
 
 // Q2 minimises the window about two seconds after the start; without a taskbar button
-// (i) the minimised window is hidden as well.
+// (i) the minimised window is hidden as well. A slideshow refresh brings the window back
+// with the new name, and two seconds later it is minimised and hidden again.
 SCENARIO(auto_minimise_and_hide) {
-    SetWallpaperSource(FIRST_PATH);
-    DeleteSlideshowInterval();
+    // The first refresh comes six seconds after a start made just after a grid point:
+    // after the first minimise.
+    const int64_t interval = 6000;
     const struct {
         const wchar_t* arguments;
         bool visibleWhenMinimised;
+        bool slideshow;
     } cases[] = {
-        {L"Q2", true},
-        {L"Q2 i", false},
+        {L"Q2", true, false},
+        {L"Q2 i", false, true},
     };
     for (const auto& c : cases) {
         NoteText("arguments:", c.arguments);
+        SetWallpaperSource(FIRST_PATH);
+        if (c.slideshow) {
+            SetSlideshowInterval(static_cast<DWORD>(interval));
+            WaitForGridPhase(nullptr, interval, 50, 400);
+        } else {
+            DeleteSlideshowInterval();
+        }
         DWORD startTick = GetTickCount();
         StartedProcess nuvelo = StartNuvelo(c.arguments);
         REQUIRE(nuvelo.process != nullptr);
@@ -228,6 +311,20 @@ SCENARIO(auto_minimise_and_hide) {
         PassTime(300);
         CHECK(IsIconic(main));
         CHECK_EQ(c.visibleWhenMinimised, IsWindowVisible(main) != 0);
+        if (c.slideshow) {
+            SetWallpaperSource(SECOND_PATH);
+            LabelShows second = {main, Padded(L"second wave")};
+            bool restored =
+                CHECK(WaitUntil(RestoredShowing, &second, static_cast<DWORD>(interval) + 1000 + 1500));
+            DWORD refreshTick = GetTickCount();
+            CHECK(restored && WaitUntil(Iconic, main, StartTimeout()));
+            DWORD again = Since(refreshTick);
+            Note("minimised again %lu ms after the refresh was seen", again);
+            CHECK(again >= 1500 && again <= 2600);
+            PassTime(300);
+            CHECK(IsIconic(main));
+            CHECK_EQ(c.visibleWhenMinimised, IsWindowVisible(main) != 0);
+        }
         CHECK(!HasExited(nuvelo));
         EndProcess(nuvelo);
         EndLeftoverInstances(L"Nuvelo");

@@ -707,3 +707,37 @@ SCENARIO(tray_removal_reaches_the_shell) {
     }
     DestroyWindow(fake);
 }
+
+// Without a wallpaper value the error box comes first and no timer runs behind it (q1
+// would end the program under the box); once it is closed, the tray set-up and removal
+// still run: one add and one removal at a stand-in that accepts.
+SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
+    DeleteWallpaperSource();
+    REQUIRE(WaitForTray() != nullptr);
+    HWND fake = CreateStandInTray();
+    REQUIRE(fake != nullptr);
+    REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
+    standIn = StandInRecord();
+    standIn.accept = true;
+
+    StartedProcess nuvelo = StartNuvelo(L"q1 i");
+    REQUIRE(nuvelo.process != nullptr);
+    BoxQuery query = {nuvelo.id, nullptr};
+    REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
+    CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+    PassTime(2000);
+    CHECK(IsWindowVisible(query.box));
+    CHECK(!HasExited(nuvelo));
+    CHECK_EQ(0, standIn.requests.size());
+
+    CloseMessageBox(query.box);
+    CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
+    DWORD exitCode = STILL_ACTIVE;
+    CHECK(WaitForExit(nuvelo, 0, &exitCode));
+    CHECK_EQ(0, exitCode);
+    if (CHECK_EQ(2, standIn.requests.size())) {
+        CHECK_EQ(NIM_ADD, standIn.requests[0]);
+        CHECK_EQ(NIM_DELETE, standIn.requests[1]);
+    }
+    DestroyWindow(fake);
+}
