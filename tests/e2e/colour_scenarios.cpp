@@ -122,17 +122,10 @@ struct FontTry {
 FontTry DrawInFont(const std::wstring& text, const RECT& label, const ColourCase& c, const wchar_t* face,
                    int weight) {
     FontTry result = {0, 0};
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = label.right - label.left;
-    info.bmiHeader.biHeight = -(label.bottom - label.top);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreatePixelBitmap(label.right - label.left, label.bottom - label.top, &bits);
     HFONT font = CreateFontW(c.fontHeight, 0, 0, 0, weight, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face);
     if (bitmap != nullptr && font != nullptr) {
         HGDIOBJ oldBitmap = SelectObject(memory, bitmap);

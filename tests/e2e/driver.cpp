@@ -779,13 +779,7 @@ POINT CentreOf(const RECT& rect) {
 // ---------------------------------------------------------------------------
 // Screen pixels
 
-std::vector<COLORREF> ScreenPixels(const RECT& rect) {
-    int width = rect.right - rect.left;
-    int height = rect.bottom - rect.top;
-    std::vector<COLORREF> pixels;
-    if (width <= 0 || height <= 0) {
-        return pixels;
-    }
+HBITMAP CreatePixelBitmap(int width, int height, void** bits) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -793,10 +787,20 @@ std::vector<COLORREF> ScreenPixels(const RECT& rect) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+std::vector<COLORREF> ScreenPixels(const RECT& rect) {
+    int width = rect.right - rect.left;
+    int height = rect.bottom - rect.top;
+    std::vector<COLORREF> pixels;
+    if (width <= 0 || height <= 0) {
+        return pixels;
+    }
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreatePixelBitmap(width, height, &bits);
     if (bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
         BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY | CAPTUREBLT);
@@ -1047,16 +1051,10 @@ int IconDifference(const RECT& iconRect,
                    LPCWSTR icon) {
     int width = iconRect.right - iconRect.left;
     int height = iconRect.bottom - iconRect.top;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreatePixelBitmap(width, height, &bits);
     HGDIOBJ old = SelectObject(memory, bitmap);
     HBRUSH brush = CreateSolidBrush(background);
     RECT all = {0, 0, width, height};

@@ -220,6 +220,8 @@ POINT CentreOf(const RECT& rect);
 // Screen pixels (as the screen shows them, layered windows included)
 
 COLORREF ScreenPixel(int x, int y);
+// A 32-bit top-down bitmap whose pixels (0x00RRGGBB, row by row) are at *bits.
+HBITMAP CreatePixelBitmap(int width, int height, void** bits);
 // The pixels of a screen rectangle, row by row from the top.
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
 // How many of the pixels shown in iconRect differ from the standard icon (IDI_...)

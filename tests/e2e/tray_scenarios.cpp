@@ -346,6 +346,21 @@ HWND CreateStandInTray() {
                            nullptr, nullptr, windowClass.hInstance, nullptr);
 }
 
+// Puts the stand-in in front of Wine's own notification area, with an empty record that
+// accepts or refuses the add. Null when the stand-in is not the one a program finds.
+HWND TakeOverTray(bool accept) {
+    if (!CHECK(WaitForTray() != nullptr)) {
+        return nullptr;
+    }
+    HWND fake = CreateStandInTray();
+    if (!CHECK(fake != nullptr) || !CHECK(FindWindowW(L"Shell_TrayWnd", nullptr) == fake)) {
+        return nullptr;
+    }
+    standIn = StandInRecord();
+    standIn.accept = accept;
+    return fake;
+}
+
 // Differences between the screen and the standard warning icon drawn over the same
 // background at the icon control's place.
 int WarningIconDifference(const RECT& iconRect) {
@@ -592,10 +607,8 @@ SCENARIO(tray_menu_follows_window_state) {
 // wallpaper value the error box comes first and has already asked to quit; the warning
 // that follows still waits for the user.
 SCENARIO(tray_refused_shows_warning) {
-    REQUIRE(WaitForTray() != nullptr);
-    HWND fake = CreateStandInTray();
+    HWND fake = TakeOverTray(false);
     REQUIRE(fake != nullptr);
-    REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
     const wchar_t* const warning = L"通知領域にアイコンを登録できませんでした  ";
     for (bool wallpaper : {true, false}) {
         Note("wallpaper value %s", wallpaper ? "present" : "missing");
@@ -676,12 +689,8 @@ SCENARIO(tray_refused_shows_warning) {
 // window closed one removal of the same icon, then the end with exit code 0.
 SCENARIO(tray_removal_reaches_the_shell) {
     SetWallpaperSource(TRAY_WALLPAPER);
-    REQUIRE(WaitForTray() != nullptr);
-    HWND fake = CreateStandInTray();
+    HWND fake = TakeOverTray(true);
     REQUIRE(fake != nullptr);
-    REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
-    standIn = StandInRecord();
-    standIn.accept = true;
 
     StartedProcess nuvelo = StartNuvelo(L"i");
     REQUIRE(nuvelo.process != nullptr);
@@ -713,12 +722,8 @@ SCENARIO(tray_removal_reaches_the_shell) {
 // still run: one add and one removal at a stand-in that accepts.
 SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
     DeleteWallpaperSource();
-    REQUIRE(WaitForTray() != nullptr);
-    HWND fake = CreateStandInTray();
+    HWND fake = TakeOverTray(true);
     REQUIRE(fake != nullptr);
-    REQUIRE(FindWindowW(L"Shell_TrayWnd", nullptr) == fake);
-    standIn = StandInRecord();
-    standIn.accept = true;
 
     StartedProcess nuvelo = StartNuvelo(L"q1 i");
     REQUIRE(nuvelo.process != nullptr);
