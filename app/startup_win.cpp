@@ -9,6 +9,7 @@
 #include "window/mainwnd_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "wallpaper/registry_win.h"
 #include "window/tray_win.h"
 
 HINSTANCE appInstance;
@@ -51,6 +52,35 @@ void DeriveStartupValues() {
     backBrush = CreateSolidBrush(back);
     keyBrush = CreateSolidBrush(colorKey);
     ComputeDerivedFrameValues();
+}
+
+// The one message loop, which also waits for the registry's notice that the desktop
+// picture may have changed: still no polling and no timer of its own. Nested loops (a
+// message box, the tray menu) do not wait for the notice; it keeps until they end.
+int RunMessageLoop(HWND mainWindow, HANDLE changed) {
+    MSG message;
+    for (;;) {
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                StopWatchingDesktopKey();
+                return static_cast<int>(message.wParam);
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        const DWORD handleCount = changed != nullptr ? 1 : 0;
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(handleCount, &changed, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (handleCount != 0 && woke == WAIT_OBJECT_0) {
+            changed = WatchDesktopKey();
+            OnDesktopKeyChanged(mainWindow);
+        } else if (woke == WAIT_FAILED) {
+            // Never spin on a wait that cannot succeed: go on with messages alone.
+            StopWatchingDesktopKey();
+            changed = nullptr;
+            WaitMessage();
+        }
+    }
 }
 
 }  // namespace
@@ -101,6 +131,8 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     if (!RegisterWindowClass(caption, MainWndProc, instance)) {
         return 0;
     }
+    // Watched from before the first read, so that no picture change is missed.
+    const HANDLE desktopChanged = WatchDesktopKey();
     // Born zero-sized below the work area; the first layout inside WM_CREATE gives the
     // window its real frame, size and place.
     HWND mainWindow = CreateWindowExW(0, Wide(caption), Wide(windowTitle), STYLE_CAPTION, 0, workHeight, 0, 0,
@@ -114,11 +146,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     ShowWindow(mainWindow, showCommand);
     UpdateWindow(mainWindow);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    RunMessageLoop(mainWindow, desktopChanged);
 
     if (settings.trayIcon) {
         SetTrayIcon(mainWindow, 0);

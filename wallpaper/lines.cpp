@@ -110,3 +110,33 @@ int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[
     text[n] = 0;
     return 1;
 }
+
+// Only a fully framed path counts: a value cut short, without its zero or with a path
+// too long for currentPath would name a file that is not the one on the desktop, and
+// the older value is the better guess then.
+int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char16_t (&path)[TEXT_UNITS]) {
+    path[0] = 0;
+    if (type != IMAGE_CACHE_TYPE || bytes % sizeof(char16_t) != 0 || bytes < IMAGE_CACHE_PATH_OFFSET) {
+        return 0;
+    }
+    const uint8_t* units = data + IMAGE_CACHE_PATH_OFFSET;
+    const size_t available = (bytes - IMAGE_CACHE_PATH_OFFSET) / sizeof(char16_t);
+    size_t n = 0;
+    for (;; ++n) {
+        if (n == available) {
+            path[0] = 0;
+            return 0;  // no zero inside the value
+        }
+        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        if (n == ArrayCount(path) - 1) {
+            path[0] = 0;
+            return 0;  // a path of 260 units or more
+        }
+        path[n] = unit;
+    }
+    path[n] = 0;
+    return n > 0;
+}

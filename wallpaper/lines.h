@@ -35,6 +35,19 @@ void SplitWallpaperPath(const char16_t* path,
                         int32_t padLines,
                         SplitLines* result);
 
+// The image cache value (TranscodedImageCache) that Windows 8 and later write at every
+// change of the desktop picture: REG_BINARY, a 24-byte header, then the original path
+// in UTF-16 with its terminating zero. The read buffer leaves room beyond the usual
+// 800 bytes; a larger value fails the read like any other unusable one.
+constexpr uint32_t IMAGE_CACHE_TYPE = 3;  // REG_BINARY
+constexpr uint32_t IMAGE_CACHE_PATH_OFFSET = 24;
+constexpr uint32_t IMAGE_CACHE_DATA_BYTES = 2048;
+
+// The picture's path from the image cache's bytes: 1 when the type is binary, the size
+// even, and a zero unit ends a path of 1 to 259 units starting at byte 24. Otherwise 0
+// and an empty path: the caller then reads the older value.
+int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char16_t (&path)[TEXT_UNITS]);
+
 // Turns the bytes that the registry returned (bytes of them, at most
 // WALLPAPER_DATA_BYTES) into a terminated text; 0 when they are no usable text.
 // Whole code units only; the text ends at the first zero or the end of the data;

@@ -9,26 +9,62 @@ namespace {
 
 const wchar_t WALLPAPER_KEY[] = L"Software\\Microsoft\\Internet Explorer\\Desktop\\General";
 const wchar_t WALLPAPER_VALUE[] = L"WallPaperSource";
+const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
+const wchar_t IMAGE_CACHE_VALUE[] = L"TranscodedImageCache";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
 
 // One value of a key of the current user. *bytes is the buffer's size on entry and,
 // on success, the size the registry actually wrote: the callers read only that much,
 // so a short value never brings in bytes of an earlier read. The type variable is
-// preset and never looked at: the data is taken whatever its type. Data longer than
+// preset and only handed back (*type) to a caller that asks for it. Data longer than
 // the buffer makes the query answer ERROR_MORE_DATA, a failure like any other status.
-int ReadUserValue(const wchar_t* subkey, const wchar_t* name, DWORD presetType, BYTE* data, DWORD* bytes) {
+int ReadUserValue(const wchar_t* subkey,
+                  const wchar_t* name,
+                  DWORD presetType,
+                  BYTE* data,
+                  DWORD* bytes,
+                  DWORD* type = nullptr) {
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;
     }
-    DWORD type = presetType;
-    LONG status = RegQueryValueExW(key, name, nullptr, &type, data, bytes);
+    DWORD storedType = presetType;
+    LONG status = RegQueryValueExW(key, name, nullptr, &storedType, data, bytes);
     RegCloseKey(key);
+    if (type != nullptr) {
+        *type = storedType;
+    }
     return status == ERROR_SUCCESS;
 }
 
+// The key whose values change with every new desktop picture, and the event its
+// change notice sets; both live until StopWatchingDesktopKey.
+HKEY desktopKey;
+HANDLE desktopChanged;
+
 }  // namespace
+
+// Windows 8 and later no longer keep WallPaperSource up to date: the picture on the
+// desktop, the slideshow's included, is named by the image cache, which Windows writes
+// at every change. Where there is no usable cache (Windows 7, Wine) the older value
+// is read as before.
+int ReadWallpaperPath(char16_t (&path)[TEXT_UNITS]) {
+    BYTE cache[IMAGE_CACHE_DATA_BYTES];
+    DWORD bytes = sizeof(cache);
+    DWORD type = 0;
+    if (ReadUserValue(DESKTOP_KEY, IMAGE_CACHE_VALUE, REG_BINARY, cache, &bytes, &type) &&
+        PathFromImageCache(type, cache, bytes, path)) {
+        return 1;
+    }
+    BYTE data[WALLPAPER_DATA_BYTES] = {};
+    bytes = sizeof(data);
+    if (!ReadUserValue(WALLPAPER_KEY, WALLPAPER_VALUE, REG_SZ, data, &bytes)) {
+        path[0] = 0;
+        return 0;
+    }
+    return WallpaperTextFromData(data, bytes, path);
+}
 
 int ReadWallpaperLines() {
     lineCount = 0;
@@ -36,17 +72,16 @@ int ReadWallpaperLines() {
         line = LineLabel{};
     }
 
-    BYTE data[WALLPAPER_DATA_BYTES] = {};
-    DWORD bytes = sizeof(data);
-    if (!ReadUserValue(WALLPAPER_KEY, WALLPAPER_VALUE, REG_SZ, data, &bytes)) {
-        return 0;
-    }
     char16_t text[TEXT_UNITS];
-    if (!WallpaperTextFromData(data, bytes, text)) {
+    if (!ReadWallpaperPath(text)) {
         return 0;
     }
-
-    CopyText(currentPath, text);
+    // Two refreshes (the slideshow timer and the change notice) may read the same
+    // change: only a new path makes the shown one the previous.
+    if (!TextEquals(text, currentPath)) {
+        CopyText(previousPath, currentPath);
+        CopyText(currentPath, text);
+    }
     SplitLines split;
     SplitWallpaperPath(text, settings.maxLines, settings.restOnLastLine, settings.showExtension,
                        settings.padLines, &split);
@@ -79,4 +114,33 @@ void ArmSlideshowTimer(HWND window) {
         return;
     }
     SetTimer(window, TIMER_SLIDESHOW, static_cast<UINT>(delay), nullptr);
+}
+
+// The notice is one-shot: each call asks for the next change. Asked for before the
+// path is read, so that a change during the read is not lost.
+HANDLE WatchDesktopKey() {
+    if (desktopChanged == nullptr) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY, &desktopKey) != ERROR_SUCCESS) {
+            return nullptr;
+        }
+        desktopChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (desktopChanged == nullptr) {
+            RegCloseKey(desktopKey);
+            return nullptr;
+        }
+    }
+    if (RegNotifyChangeKeyValue(desktopKey, FALSE, REG_NOTIFY_CHANGE_LAST_SET, desktopChanged, TRUE) !=
+        ERROR_SUCCESS) {
+        StopWatchingDesktopKey();
+        return nullptr;
+    }
+    return desktopChanged;
+}
+
+void StopWatchingDesktopKey() {
+    if (desktopChanged != nullptr) {
+        RegCloseKey(desktopKey);
+        CloseHandle(desktopChanged);
+        desktopChanged = nullptr;
+    }
 }

@@ -1,17 +1,31 @@
-// The two registry reads of the wallpaper source and the arming of the slideshow timer.
+// The registry reads of the wallpaper source, the change notice of its key, and the
+// arming of the slideshow timer.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
-// Reads WallPaperSource and fills lines and lineCount from it; 1 on success.
-// On failure lineCount is 0, every record is empty and currentPath is kept.
+#include "app/text.h"
+
+// The path of the picture on the desktop: the image cache's when it holds a usable one,
+// else WallPaperSource's; 1 on success, 0 and an empty path when neither can be read.
+int ReadWallpaperPath(char16_t (&path)[TEXT_UNITS]);
+
+// Reads the path and fills lines and lineCount from it; 1 on success. A path other than
+// currentPath becomes currentPath, and the one it replaces previousPath. On failure
+// lineCount is 0, every record is empty and both paths are kept.
 int ReadWallpaperLines();
 
 // 1 and the milliseconds to one second past the next slideshow change, or
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.
 int SlideshowDelay(int32_t* delay);
+
+// Asks for a signal at the next change of a value of Control Panel\Desktop, where
+// Windows records each new desktop picture. The event to wait for (the same each time),
+// or null when the key cannot be watched; call again after each signal.
+HANDLE WatchDesktopKey();
+void StopWatchingDesktopKey();
 
 // Starts TIMER_SLIDESHOW on window for the next change, or nothing without a usable interval.
 void ArmSlideshowTimer(HWND window);

@@ -105,7 +105,6 @@ int LayoutLabels(HWND window, int initial, int reread) {
         prior = RestoredRect(window);
         DestroyLabels();
         if (reread) {
-            CopyText(previousPath, currentPath);
             ReadWallpaperLines();  // a failed read leaves no lines, and the layout goes on
         }
     }

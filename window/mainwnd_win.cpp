@@ -99,13 +99,18 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void OnSlideshowTimer(HWND window) {
-    KillTimer(window, TIMER_SLIDESHOW);
+// A new picture restarts the automatic minimise: the window comes back to show it.
+void RestartAutoMinimize(HWND window) {
     if (settings.autoMinimize) {
         StartSecondsTimer(window, TIMER_AUTO_MINIMIZE, settings.autoMinimizeSeconds);
         ShowWindow(window, SW_RESTORE);
         ShowWindow(window, SW_HIDE);
     }
+}
+
+void OnSlideshowTimer(HWND window) {
+    KillTimer(window, TIMER_SLIDESHOW);
+    RestartAutoMinimize(window);
     ArmSlideshowTimer(window);
     LayoutLabels(window, 0, 1);
     ShowWindow(window, SW_SHOWNA);
@@ -196,6 +201,18 @@ void ScheduleExplorerOpen(HWND window) {
     CopyText(explorerTarget, target);
     // Waiting out the double-click time lets a double-click cancel the open.
     SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
+}
+
+// Control Panel\Desktop changes for many reasons; only another picture is worth a new
+// layout, so an unchanged path leaves the labels as they are.
+void OnDesktopKeyChanged(HWND window) {
+    char16_t path[TEXT_UNITS];
+    if (!IsWindow(window) || !ReadWallpaperPath(path) || TextEquals(path, currentPath)) {
+        return;
+    }
+    RestartAutoMinimize(window);
+    LayoutLabels(window, 0, 1);
+    ShowWindow(window, SW_SHOWNA);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

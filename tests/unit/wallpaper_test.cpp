@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -401,4 +403,61 @@ TEST(WallpaperTextFromData, MoreThan520BytesIsAFailedRead) {
     std::u16string text;
     EXPECT_EQ(0, FromData(Bytes(std::u16string(260, u'x'), true), &text));
     EXPECT_EQ(u"", text);
+}
+
+namespace {
+
+// The image cache as Windows writes it: a 24-byte header (magic, file size, width,
+// height, time; none of it zero bytes), the path and its zero, zero padding to size.
+std::vector<uint8_t> ImageCache(const std::u16string& path, size_t size = 800) {
+    std::vector<uint8_t> data(24, 0x7A);
+    std::vector<uint8_t> text = Bytes(path, true);
+    data.insert(data.end(), text.begin(), text.end());
+    if (data.size() < size) {
+        data.resize(size, 0);
+    }
+    return data;
+}
+
+}  // namespace
+
+TEST(PathFromImageCache, UsableOrPassedOver) {
+    const std::u16string path259(259, u'p');
+    std::vector<uint8_t> noZero = ImageCache(u"C:\\a.jpg", 0);
+    noZero.resize(noZero.size() - 2);  // the value ends before the path's zero
+    std::vector<uint8_t> zeroAtOddByte(24, 0x7A);
+    for (uint8_t b : {0x41, 0x00, 0x00, 0x42, 0x00, 0x00}) {
+        zeroAtOddByte.push_back(b);  // "A", then a zero straddling two units, then the path ends
+    }
+    std::vector<uint8_t> oddSize = ImageCache(u"C:\\a.jpg");
+    oddSize.push_back(0);
+    const struct {
+        const char* what;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        int ok;
+        std::u16string path;
+    } rows[] = {
+        {"as Windows writes it", 3, ImageCache(u"C:\\Photos\\壁紙.jpg"), 1, u"C:\\Photos\\壁紙.jpg"},
+        {"the smallest usable value", 3, ImageCache(u"x", 0), 1, u"x"},
+        {"259 units", 3, ImageCache(path259), 1, path259},
+        {"260 units", 3, ImageCache(path259 + u"p"), 0, u""},
+        {"260 units without room for a zero", 3, ImageCache(path259 + u"p", 0), 0, u""},
+        {"empty path", 3, ImageCache(u""), 0, u""},
+        {"header only", 3, std::vector<uint8_t>(24, 0x7A), 0, u""},
+        {"too short for the header", 3, std::vector<uint8_t>(20, 0), 0, u""},
+        {"no zero inside the value", 3, noZero, 0, u""},
+        {"a zero at an odd byte", 3, zeroAtOddByte, 1, u"A䈀"},
+        {"odd size", 3, oddSize, 0, u""},
+        {"a string, not binary", 1, ImageCache(u"C:\\a.jpg"), 0, u""},
+    };
+    for (const auto& row : rows) {
+        std::vector<uint8_t> exact(row.data);  // exact size: ASan sees a read past it
+        char16_t path[TEXT_UNITS];
+        std::fill(std::begin(path), std::end(path), u'#');
+        EXPECT_EQ(row.ok,
+                  PathFromImageCache(row.type, exact.data(), static_cast<uint32_t>(exact.size()), path))
+            << row.what;
+        EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
+    }
 }
