@@ -199,7 +199,8 @@ SCENARIO(longest_wallpaper_path_on_one_line) {
 }
 
 // The wallpaper value stored under another type than REG_SZ is still read as text, up
-// to its first zero or the end of its data (an odd last byte is no whole unit).
+// to its first zero or the end of its data (an odd last byte is no whole unit). A usable
+// image cache names the picture instead; an unusable one is passed over.
 SCENARIO(wallpaper_value_of_other_types) {
     DeleteSlideshowInterval();
     auto bytesOf = [](const std::wstring& text, bool terminated) {
@@ -218,7 +219,14 @@ SCENARIO(wallpaper_value_of_other_types) {
         DWORD type;
         std::vector<BYTE> data;
         const wchar_t* shown;
+        std::vector<BYTE> cache;  // TranscodedImageCache, none when empty
     } cases[] = {
+        {"REG_SZ under a usable image cache", REG_SZ,
+         bytesOf(L"C:\\users\\Public\\Pictures\\stale.jpg", true), L"on the desktop",
+         ImageCacheBytes(L"C:\\users\\Public\\Pictures\\on the desktop.jpg")},
+        {"REG_SZ under an image cache too long to use", REG_SZ,
+         bytesOf(L"C:\\users\\Public\\Pictures\\fallback.jpg", true), L"fallback",
+         ImageCacheBytes(L"C:\\" + std::wstring(257, L'x'))},
         {"REG_EXPAND_SZ", REG_EXPAND_SZ, bytesOf(L"C:\\users\\Public\\Pictures\\expand me.jpg", true),
          L"expand me"},
         {"REG_BINARY", REG_BINARY, bytesOf(L"C:\\users\\Public\\Pictures\\binary blob.jpg", true),
@@ -230,6 +238,12 @@ SCENARIO(wallpaper_value_of_other_types) {
         Note("WallPaperSource as %s", c.what);
         SetRegistryValue(WALLPAPER_KEY, L"WallPaperSource", c.type, c.data.data(),
                          static_cast<DWORD>(c.data.size()));
+        if (c.cache.empty()) {
+            DeleteRegistryValue(DESKTOP_KEY, L"TranscodedImageCache");
+        } else {
+            SetRegistryValue(DESKTOP_KEY, L"TranscodedImageCache", REG_BINARY, c.cache.data(),
+                             static_cast<DWORD>(c.cache.size()));
+        }
         StartedProcess nuvelo;
         HWND main = StartShowing(&nuvelo, L"", Padded(c.shown));
         if (main != nullptr) {

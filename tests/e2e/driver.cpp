@@ -5,8 +5,10 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -522,6 +524,7 @@ HWND CreateProbeWindow(const std::wstring& title, const RECT& rect) {
 
 const wchar_t WALLPAPER_KEY[] = L"Software\\Microsoft\\Internet Explorer\\Desktop\\General";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
+const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
 
 namespace {
 
@@ -610,6 +613,22 @@ void DeleteSlideshowInterval() {
     DeleteRegistryValue(SLIDESHOW_KEY, L"Interval");
 }
 
+std::vector<BYTE> ImageCacheBytes(const std::wstring& path) {
+    // Magic, file size, width, height and a time: the header Windows writes.
+    const DWORD header[6] = {0x7A, 482113, 1920, 1080, 0x5A3C1D00, 0x01DB2F6E};
+    std::vector<BYTE> data(800, 0);
+    memcpy(data.data(), header, sizeof(header));
+    const size_t bytes = std::min(path.size() * sizeof(wchar_t), data.size() - sizeof(header));
+    memcpy(data.data() + sizeof(header), path.c_str(), bytes);
+    return data;
+}
+
+void SetImageCache(const std::wstring& path) {
+    const std::vector<BYTE> data = ImageCacheBytes(path);
+    SetRegistryValue(DESKTOP_KEY, L"TranscodedImageCache", REG_BINARY, data.data(),
+                     static_cast<DWORD>(data.size()));
+}
+
 // ---------------------------------------------------------------------------
 // Real input
 
@@ -621,11 +640,9 @@ void SendOne(INPUT& input) {
     }
 }
 
-
 LONG Absolute(int coordinate, int metric) {
     return static_cast<LONG>(static_cast<long long>(coordinate) * 65535 / (GetSystemMetrics(metric) - 1));
 }
-
 
 void SendKey(WORD virtualKey, DWORD flags) {
     INPUT input = {};
@@ -655,7 +672,8 @@ void LeftButtonAt(int x, int y, bool down) {
     input.type = INPUT_MOUSE;
     input.mi.dx = Absolute(x, SM_CXSCREEN);
     input.mi.dy = Absolute(y, SM_CYSCREEN);
-    input.mi.dwFlags = (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP) | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input.mi.dwFlags =
+        (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP) | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     SendOne(input);
 }
 

@@ -189,6 +189,11 @@ void SetWallpaperSource(const std::wstring& path);
 void DeleteWallpaperSource();
 void SetSlideshowInterval(DWORD milliseconds);
 void DeleteSlideshowInterval();
+// TranscodedImageCache under DESKTOP_KEY as Windows 8 and later write it: 800 bytes of
+// REG_BINARY, a 24-byte header, then the path (cut to fit) and zeros.
+extern const wchar_t DESKTOP_KEY[];  // Control Panel\Desktop
+std::vector<BYTE> ImageCacheBytes(const std::wstring& path);
+void SetImageCache(const std::wstring& path);
 // The general forms behind the four above.
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
@@ -226,7 +231,9 @@ HBITMAP CreatePixelBitmap(int width, int height, void** bits);
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
 // How many of the pixels shown in iconRect differ from the standard icon (IDI_...)
 // drawn by the driver over the given background: 0 when a box shows that icon.
-int IconDifference(const RECT& iconRect, const std::vector<COLORREF>& shown, COLORREF background,
+int IconDifference(const RECT& iconRect,
+                   const std::vector<COLORREF>& shown,
+                   COLORREF background,
                    LPCWSTR icon);
 
 // ---------------------------------------------------------------------------

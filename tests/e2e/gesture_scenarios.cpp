@@ -467,3 +467,79 @@ SCENARIO(no_click_option_still_drags) {
     PassTimeWith(&session, GetDoubleClickTime() + 300);
     CHECK_EQ(0, session.childCommandLines.size());
 }
+
+namespace {
+
+struct LabelsNow {
+    HWND main;
+    std::vector<std::wstring> texts;
+    HWND replaced;  // a label window that a new layout must have replaced, or null
+};
+
+HWND FirstLabel(HWND main) {
+    const std::vector<ChildInfo> labels = LabelsTopDown(main);
+    return labels.empty() ? nullptr : labels[0].window;
+}
+
+bool LabelsAre(void* context) {
+    const LabelsNow* wanted = static_cast<LabelsNow*>(context);
+    const HWND label = FirstLabel(wanted->main);
+    return label != nullptr && label != wanted->replaced && LabelTexts(wanted->main) == wanted->texts;
+}
+
+}  // namespace
+
+// Windows 8 and later rewrite the image cache at every new desktop picture and keep
+// WallPaperSource stale: the new name shows at once, without any slideshow, while
+// another value of the key changing leaves the labels alone. With a slideshow, its next
+// refresh reads the same picture again and keeps the one before as the previous.
+SCENARIO(image_cache_change_shown_at_once) {
+    const std::wstring harbour = L"C:\\Pictures\\Harbour.jpg";
+    SetWallpaperSource(L"C:\\Windows\\Web\\Wallpaper\\Windows\\img0.jpg");
+    SetImageCache(BEACH_PATH);
+    DeleteSlideshowInterval();
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L""));
+    HWND main = WaitForMainWindow(session, StartTimeout());
+    REQUIRE(main != nullptr);
+    LabelsNow beach = {main, {L" Beach "}, nullptr};
+    REQUIRE(WaitWith(&session, LabelsAre, &beach, ReactionTimeout()));
+
+    // Windows writes the count beside the cache; it names no picture.
+    const HWND label = FirstLabel(main);
+    const DWORD count = 4;
+    SetRegistryValue(DESKTOP_KEY, L"TranscodedImageCount", REG_DWORD, &count, sizeof(count));
+    PassTimeWith(&session, 1000);
+    CHECK(label == FirstLabel(main));
+
+    SetImageCache(harbour);
+    const DWORD written = GetTickCount();
+    LabelsNow harbourShown = {main, {L" Harbour "}, nullptr};
+    CHECK(WaitWith(&session, LabelsAre, &harbourShown, 1000));
+    Note("the new name showed %lu ms after the write", GetTickCount() - written);
+    EndDebugged(session);
+
+    // A slideshow that refreshes every two seconds, started on the beach.
+    SetImageCache(BEACH_PATH);
+    SetSlideshowInterval(2000);
+    DebugSession slideshow;
+    REQUIRE(StartDebugged(slideshow, L""));
+    main = WaitForMainWindow(slideshow, StartTimeout());
+    REQUIRE(main != nullptr);
+    beach.main = main;
+    REQUIRE(WaitWith(&slideshow, LabelsAre, &beach, ReactionTimeout()));
+    SetImageCache(harbour);
+    harbourShown = {main, {L" Harbour "}, nullptr};
+    REQUIRE(WaitWith(&slideshow, LabelsAre, &harbourShown, ReactionTimeout()));
+    // The slideshow's refresh makes new labels for the same picture.
+    harbourShown.replaced = FirstLabel(main);
+    REQUIRE(WaitWith(&slideshow, LabelsAre, &harbourShown, 3000 + ReactionTimeout()));
+    REQUIRE(WaitForLayout(&slideshow, main, nullptr, nullptr, ReactionTimeout()));
+    const POINT at = LabelCentre(main);
+    REQUIRE(HoldKeyOver(&slideshow, main, at, VK_SHIFT));
+    ClickHere(at);
+    const bool started = WaitForChildProcess(slideshow, ReactionTimeout());
+    KeyUp(VK_SHIFT);
+    REQUIRE(started);
+    CheckExplorerStart(slideshow.childCommandLines[0], BEACH_PATH);
+}

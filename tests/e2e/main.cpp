@@ -61,6 +61,8 @@ int wmain(int argc, wchar_t** argv) {
         // A run ended half-way (a time-out) could not put back the interval it set, and
         // the prefix is kept between runs: every scenario starts with no slideshow.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, L"Interval");
+        // The same for an image cache, which would stand in for every wallpaper path.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCache");
         // Likewise a demo ended half-way leaves its picture on the desktop, which the
         // pixel checks would see behind see-through windows.
         wchar_t picture[MAX_PATH] = L"";
