@@ -390,7 +390,9 @@ TEST_F(LabelWindows, FailedRereadLeavesAWindowAsTallAsItsFrame) {
     ASSERT_EQ(1, LayoutLabels(window, 0, 1));
     EXPECT_EQ(0, lineCount);
     EXPECT_TRUE(Children(window).empty());
-    EXPECT_EQ(std::u16string(u"C:\\Users\\me\\Pictures\\Holiday\\beach at dawn.jpg"), previousPath);
+    // No new path: the shown one stays current and does not become the previous.
+    EXPECT_EQ(std::u16string(u"C:\\Users\\me\\Pictures\\Holiday\\beach at dawn.jpg"), currentPath);
+    EXPECT_EQ(std::u16string(), previousPath);
     const RECT outer = OuterRect(window);
     EXPECT_EQ(captionExtraCy, outer.bottom - outer.top);
     EXPECT_FALSE(IsWindowVisible(window));
