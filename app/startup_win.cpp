@@ -75,10 +75,13 @@ int RunMessageLoop(HWND mainWindow, HANDLE changed) {
             changed = WatchDesktopKey();
             OnDesktopKeyChanged(mainWindow);
         } else if (woke == WAIT_FAILED) {
-            // Never spin on a wait that cannot succeed: go on with messages alone.
+            // Never spin on a wait that cannot succeed: go on with messages alone, and
+            // end if even that wait fails.
             StopWatchingDesktopKey();
+            if (changed == nullptr) {
+                return 0;
+            }
             changed = nullptr;
-            WaitMessage();
         }
     }
 }

@@ -5,6 +5,7 @@
 //   nuvelo_bench.exe idle <Nuvelo.exe> <reference.exe> <seconds> <queue hook dll>
 //   nuvelo_bench.exe refresh <Nuvelo.exe> <interval ms> <changes> <queue hook dll>
 //   nuvelo_bench.exe fit <repeats> [option...]
+//   nuvelo_bench.exe notice <Nuvelo.exe> <changes>
 //
 // fit lays out ten lines with the options given, by default s8640 W60: the fit starts at
 // its highest and only the smallest fonts fit the width.
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -36,6 +38,8 @@ const wchar_t WALLPAPER_KEY[] = L"Software\\Microsoft\\Internet Explorer\\Deskto
 const wchar_t WALLPAPER_VALUE[] = L"WallPaperSource";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t SLIDESHOW_VALUE[] = L"Interval";
+const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
+const wchar_t IMAGE_CACHE_VALUE[] = L"TranscodedImageCache";
 const wchar_t NUVELO_CLASS[] = L"Nuvelo";
 const wchar_t REFERENCE_CLASS[] = L"NuveloReference";
 const wchar_t SINK_CLASS[] = L"NuveloBenchSink";
@@ -115,7 +119,8 @@ struct SavedValue {
 };
 
 SavedValue savedValues[] = {{WALLPAPER_KEY, WALLPAPER_VALUE, false, 0, 0, {}},
-                            {SLIDESHOW_KEY, SLIDESHOW_VALUE, false, 0, 0, {}}};
+                            {SLIDESHOW_KEY, SLIDESHOW_VALUE, false, 0, 0, {}},
+                            {DESKTOP_KEY, IMAGE_CACHE_VALUE, false, 0, 0, {}}};
 
 void SaveRegistry() {
     for (SavedValue& saved : savedValues) {
@@ -600,6 +605,58 @@ int BenchRefresh(const std::wstring& nuvelo, DWORD interval, int changes, const 
 }
 
 // ---------------------------------------------------------------------------
+// The registry's change signal: with no slideshow set, the image cache rewritten as
+// Windows writes it (800 bytes, the path at byte 24), and the time from the write to the
+// new name on the labels.
+
+void SetImageCache(const wchar_t* path) {
+    BYTE data[800] = {0x7A};
+    memcpy(data + 24, path, std::min(wcslen(path) * sizeof(wchar_t), sizeof(data) - 26));
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExW(key, IMAGE_CACHE_VALUE, 0, REG_BINARY, data, sizeof(data));
+        RegCloseKey(key);
+    }
+}
+
+int BenchNotice(const std::wstring& nuvelo, int changes) {
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, SLIDESHOW_VALUE);
+    SetImageCache(L"C:\\Users\\bench\\Pictures\\notice 0 end.jpg");
+    Started started = StartAndWaitVisible(nuvelo, L"", NUVELO_CLASS);
+    if (started.window == nullptr) {
+        std::fprintf(stderr, "no visible window for the change-signal measurement\n");
+        EndStarted(started);
+        return 1;
+    }
+    std::vector<double> delays;
+    int missed = 0;
+    for (int change = 1; change <= changes; ++change) {
+        PumpFor(300);
+        wchar_t path[MAX_PATH];
+        wchar_t wanted[64];
+        swprintf(path, MAX_PATH, L"C:\\Users\\bench\\Pictures\\notice %d end.jpg", change);
+        swprintf(wanted, 64, L"notice %d end", change);
+        SetImageCache(path);
+        const double written = NowMs();
+        while (!LabelsShow(started.window, wanted) && NowMs() - written < 2000) {
+            PumpFor(1);
+        }
+        if (LabelsShow(started.window, wanted)) {
+            delays.push_back(NowMs() - written);
+        } else {
+            ++missed;
+            std::fprintf(stderr, "change %d: the new name did not show within 2 s of the write\n", change);
+        }
+    }
+    PrintNumber("notice_changes", static_cast<double>(delays.size()));
+    PrintNumber("notice_missed", missed);
+    PrintSpread("notice_ms", delays);
+    EndStarted(started);
+    return delays.empty() || missed > 0 ? 1 : 0;
+}
+
+// ---------------------------------------------------------------------------
 // The worst font fit, in this process: LayoutLabels on a window made like the main one.
 
 LabelLayout lastLayout;
@@ -673,7 +730,8 @@ int Usage() {
                  "usage: nuvelo_bench startup <Nuvelo.exe> <reference.exe> <starts>\n"
                  "       nuvelo_bench idle <Nuvelo.exe> <reference.exe> <seconds> <hook.dll>\n"
                  "       nuvelo_bench refresh <Nuvelo.exe> <interval ms> <changes> <hook.dll>\n"
-                 "       nuvelo_bench fit <repeats> [option...]\n");
+                 "       nuvelo_bench fit <repeats> [option...]\n"
+                 "       nuvelo_bench notice <Nuvelo.exe> <changes>\n");
     return 2;
 }
 
@@ -692,6 +750,8 @@ int wmain(int argc, wchar_t** argv) {
         result = BenchIdle(argv[2], argv[3], _wtof(argv[4]), argv[5]);
     } else if (command == L"refresh" && argc == 6) {
         result = BenchRefresh(argv[2], static_cast<DWORD>(_wtoi(argv[3])), _wtoi(argv[4]), argv[5]);
+    } else if (command == L"notice" && argc == 4) {
+        result = BenchNotice(argv[2], _wtoi(argv[3]));
     } else if (command == L"fit") {
         std::vector<const char16_t*> options;
         for (int i = 3; i < argc; ++i) {
