@@ -226,7 +226,9 @@ HBITMAP CreatePixelBitmap(int width, int height, void** bits);
 std::vector<COLORREF> ScreenPixels(const RECT& rect);
 // How many of the pixels shown in iconRect differ from the standard icon (IDI_...)
 // drawn by the driver over the given background: 0 when a box shows that icon.
-int IconDifference(const RECT& iconRect, const std::vector<COLORREF>& shown, COLORREF background,
+int IconDifference(const RECT& iconRect,
+                   const std::vector<COLORREF>& shown,
+                   COLORREF background,
                    LPCWSTR icon);
 
 // ---------------------------------------------------------------------------
@@ -249,6 +251,23 @@ bool StartDebugged(DebugSession& session,
 // Handles debug events until condition holds or timeoutMs passed; the condition is
 // also true once the main process has exited. Returns the condition's last value.
 bool RunDebugLoop(DebugSession& session, Condition condition, void* context, DWORD timeoutMs);
+
+// ---------------------------------------------------------------------------
+// Waits that serve a debug session when there is one, and the conditions the scenarios
+// share
+
+// Waits for condition; with a session the debug loop runs while waiting. True only when
+// the condition holds (a debuggee that ended does not make it true).
+bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs);
+// Lets the whole time pass, likewise: only for "nothing happens within this time" checks.
+void PassTimeWith(DebugSession* session, DWORD milliseconds);
+// Runs the debug loop until one more child process was started or timeoutMs passed.
+bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs);
+// Conditions over a window handle passed as the context.
+bool Iconic(void* window);
+bool IsForeground(void* window);
+// Lower case, for comparing paths and file names.
+std::wstring Lower(std::wstring text);
 
 // ---------------------------------------------------------------------------
 // Cleanup (the runner calls these; scenarios may call EndLeftoverInstances for other
