@@ -669,13 +669,6 @@ void PressKey(WORD virtualKey) {
 
 namespace {
 
-bool CursorRestsAt(void* context) {
-    const POINT* wanted = static_cast<const POINT*>(context);
-    POINT now = {};
-    GetCursorPos(&now);
-    return now.x == wanted->x && now.y == wanted->y;
-}
-
 bool KeyHeld(void* key) {
     return (GetAsyncKeyState(*static_cast<WORD*>(key)) & 0x8000) != 0;
 }
@@ -1001,6 +994,13 @@ bool Iconic(void* window) {
 
 bool IsForeground(void* window) {
     return GetForegroundWindow() == static_cast<HWND>(window);
+}
+
+bool CursorRestsAt(void* point) {
+    const POINT* wanted = static_cast<const POINT*>(point);
+    POINT now = {};
+    GetCursorPos(&now);
+    return now.x == wanted->x && now.y == wanted->y;
 }
 
 std::wstring Lower(std::wstring text) {

@@ -266,6 +266,8 @@ bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs);
 // Conditions over a window handle passed as the context.
 bool Iconic(void* window);
 bool IsForeground(void* window);
+// The pointer reads back at the POINT passed as the context.
+bool CursorRestsAt(void* point);
 // Lower case, for comparing paths and file names.
 std::wstring Lower(std::wstring text);
 

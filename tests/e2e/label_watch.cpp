@@ -10,19 +10,16 @@ HWND WaitForMainWindow(const StartedProcess& process, DebugSession* session, DWO
     return main_window::WaitForMainWindowOf(session, process.id, timeoutMs);
 }
 
+// The file name is the bottom row.
 std::vector<ChildInfo> Labels(HWND main) {
-    std::vector<ChildInfo> labels = ChildWindows(main, L"Static");
-    // The file name is the bottom row.
-    std::sort(labels.begin(), labels.end(),
-              [](const ChildInfo& a, const ChildInfo& b) { return a.rect.top > b.rect.top; });
+    std::vector<ChildInfo> labels = main_window::LabelsTopDown(main);
+    std::reverse(labels.begin(), labels.end());
     return labels;
 }
 
 std::vector<std::wstring> LabelTexts(HWND main) {
-    std::vector<std::wstring> texts;
-    for (const ChildInfo& label : Labels(main)) {
-        texts.push_back(label.text);
-    }
+    std::vector<std::wstring> texts = main_window::LabelTexts(main);
+    std::reverse(texts.begin(), texts.end());
     return texts;
 }
 

@@ -121,17 +121,10 @@ void IconEvent(HWND main, UINT mouseMessage) {
     PostMessageW(main, TRAY_CALLBACK, 1, mouseMessage);
 }
 
-bool CursorAt(void* context) {
-    const POINT* wanted = static_cast<const POINT*>(context);
-    POINT now = {};
-    GetCursorPos(&now);
-    return now.x == wanted->x && now.y == wanted->y;
-}
-
 // Puts the cursor where the menu is to open, away from every window of the scenario.
 void ParkCursor(POINT at) {
     MoveMouseTo(at.x, at.y);
-    CHECK(WaitUntil(CursorAt, &at, ReactionTimeout()));
+    CHECK(WaitUntil(CursorRestsAt, &at, ReactionTimeout()));
 }
 
 // ---------------------------------------------------------------------------
