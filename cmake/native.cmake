@@ -6,6 +6,9 @@ if(NUVELO_SANITIZE)
     target_compile_options(nuvelo_core PUBLIC ${NUVELO_SANITIZER_FLAGS})
     target_link_options(nuvelo_core PUBLIC ${NUVELO_SANITIZER_FLAGS})
 endif()
+# Uninitialised locals get a non-zero pattern, not whatever the stack held (often 0):
+# a read of one then shows in every test, not only when the stack happens to differ.
+target_compile_options(nuvelo_core PUBLIC -ftrivial-auto-var-init=pattern)
 
 enable_testing()
 find_package(GTest REQUIRED)

@@ -105,13 +105,6 @@ bool AllSettled(void* context) {
     return all;
 }
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& unit : text) {
-        unit = static_cast<wchar_t>(towlower(unit));
-    }
-    return text;
-}
-
 // The x86-64 build beside the target: the last "win32" of its path made "win64".
 std::wstring ReferencePath(const std::wstring& target) {
     size_t at = Lower(target).rfind(L"win32");

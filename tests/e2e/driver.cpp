@@ -173,11 +173,7 @@ const std::wstring& TargetPath() {
 }
 
 bool IsI386Target() {
-    std::wstring lower = targetPath;
-    for (wchar_t& unit : lower) {
-        unit = towlower(unit);
-    }
-    return lower.find(L"win32") != std::wstring::npos;
+    return Lower(targetPath).find(L"win32") != std::wstring::npos;
 }
 
 DWORD StartTimeout() {
@@ -692,26 +688,6 @@ void PressKey(WORD virtualKey) {
 
 namespace {
 
-bool WaitServing(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
-    return session != nullptr ? RunDebugLoop(*session, condition, context, timeoutMs)
-                              : WaitUntil(condition, context, timeoutMs);
-}
-
-bool Never(void*) {
-    return false;
-}
-
-void PassTimeServing(DebugSession* session, DWORD milliseconds) {
-    WaitServing(session, Never, nullptr, milliseconds);
-}
-
-bool CursorRestsAt(void* context) {
-    const POINT* wanted = static_cast<const POINT*>(context);
-    POINT now = {};
-    GetCursorPos(&now);
-    return now.x == wanted->x && now.y == wanted->y;
-}
-
 bool KeyHeld(void* key) {
     return (GetAsyncKeyState(*static_cast<WORD*>(key)) & 0x8000) != 0;
 }
@@ -724,8 +700,8 @@ bool AimPointer(DebugSession* session, int x, int y) {
         MoveMouseTo(x, y);
         // The move reaches the X server and comes back as Wine's own pointer position;
         // a key pressed before that is undone when it comes.
-        if (WaitServing(session, CursorRestsAt, &at, 1000)) {
-            PassTimeServing(session, 200);
+        if (WaitWith(session, CursorRestsAt, &at, 1000)) {
+            PassTimeWith(session, 200);
             if (CursorRestsAt(&at)) {
                 return true;
             }
@@ -742,11 +718,11 @@ bool AimPointer(DebugSession* session, int x, int y) {
 bool HoldKey(DebugSession* session, WORD virtualKey) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         KeyDown(virtualKey);
-        if (WaitServing(session, KeyHeld, &virtualKey, 500)) {
+        if (WaitWith(session, KeyHeld, &virtualKey, 500)) {
             return true;
         }
         Note("the key was let go by the system; pressing it again");
-        PassTimeServing(session, 300);
+        PassTimeWith(session, 300);
     }
     FAIL("the key does not stay down");
     return false;
@@ -771,7 +747,7 @@ void ClickAt(int x, int y, WORD modifier, DebugSession* session) {
     LeftButtonAt(x, y, true);
     LeftButtonAt(x, y, false);
     if (modifier != 0) {
-        PassTimeServing(session, 200);
+        PassTimeWith(session, 200);
         KeyUp(modifier);
     }
 }
@@ -785,7 +761,7 @@ void DoubleClickAt(int x, int y, WORD modifier, DebugSession* session) {
         LeftButtonAt(x, y, false);
     }
     if (modifier != 0) {
-        PassTimeServing(session, 200);
+        PassTimeWith(session, 200);
         KeyUp(modifier);
     }
 }
@@ -975,6 +951,82 @@ bool RunDebugLoop(DebugSession& session, Condition condition, void* context, DWO
         }
         PumpMessages();
     }
+}
+
+// ---------------------------------------------------------------------------
+// Waits that serve a debug session, shared conditions
+
+namespace {
+
+struct Deadline {
+    DWORD start;
+    DWORD length;
+};
+
+bool DeadlinePassed(void* context) {
+    Deadline* deadline = static_cast<Deadline*>(context);
+    return GetTickCount() - deadline->start >= deadline->length;
+}
+
+struct ChildCount {
+    DebugSession* session;
+    size_t before;
+};
+
+bool ChildStarted(void* context) {
+    ChildCount* count = static_cast<ChildCount*>(context);
+    return count->session->childCommandLines.size() > count->before;
+}
+
+}  // namespace
+
+bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
+    if (session == nullptr) {
+        return WaitUntil(condition, context, timeoutMs);
+    }
+    RunDebugLoop(*session, condition, context, timeoutMs);
+    return condition(context);
+}
+
+void PassTimeWith(DebugSession* session, DWORD milliseconds) {
+    if (session == nullptr) {
+        PassTime(milliseconds);
+        return;
+    }
+    Deadline deadline = {GetTickCount(), milliseconds};
+    // The loop returns early only when the debuggee ended; then time still passes.
+    RunDebugLoop(*session, DeadlinePassed, &deadline, milliseconds + 1000);
+    while (!DeadlinePassed(&deadline)) {
+        PassTime(10);
+    }
+}
+
+bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs) {
+    ChildCount count = {&session, session.childCommandLines.size()};
+    RunDebugLoop(session, ChildStarted, &count, timeoutMs);
+    return ChildStarted(&count);
+}
+
+bool Iconic(void* window) {
+    return IsIconic(static_cast<HWND>(window)) != FALSE;
+}
+
+bool IsForeground(void* window) {
+    return GetForegroundWindow() == static_cast<HWND>(window);
+}
+
+bool CursorRestsAt(void* point) {
+    const POINT* wanted = static_cast<const POINT*>(point);
+    POINT now = {};
+    GetCursorPos(&now);
+    return now.x == wanted->x && now.y == wanted->y;
+}
+
+std::wstring Lower(std::wstring text) {
+    for (wchar_t& unit : text) {
+        unit = static_cast<wchar_t>(towlower(unit));
+    }
+    return text;
 }
 
 // ---------------------------------------------------------------------------

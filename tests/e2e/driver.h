@@ -258,6 +258,25 @@ bool StartDebugged(DebugSession& session,
 bool RunDebugLoop(DebugSession& session, Condition condition, void* context, DWORD timeoutMs);
 
 // ---------------------------------------------------------------------------
+// Waits that serve a debug session when there is one, and the conditions the scenarios
+// share
+
+// Waits for condition; with a session the debug loop runs while waiting. True only when
+// the condition holds (a debuggee that ended does not make it true).
+bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs);
+// Lets the whole time pass, likewise: only for "nothing happens within this time" checks.
+void PassTimeWith(DebugSession* session, DWORD milliseconds);
+// Runs the debug loop until one more child process was started or timeoutMs passed.
+bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs);
+// Conditions over a window handle passed as the context.
+bool Iconic(void* window);
+bool IsForeground(void* window);
+// The pointer reads back at the POINT passed as the context.
+bool CursorRestsAt(void* point);
+// Lower case, for comparing paths and file names.
+std::wstring Lower(std::wstring text);
+
+// ---------------------------------------------------------------------------
 // Cleanup (the runner calls these; scenarios may call EndLeftoverInstances for other
 // captions they use).
 

@@ -17,13 +17,6 @@ bool EndsWith(const std::wstring& text, const std::wstring& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::wstring Lower(std::wstring text) {
-    for (wchar_t& unit : text) {
-        unit = static_cast<wchar_t>(towlower(unit));
-    }
-    return text;
-}
-
 // The one Explorer start of a click: started as explorer.exe, its parameters exactly
 // /select, and the quoted path.
 void CheckExplorerStart(const std::wstring& commandLine, const std::wstring& path) {
@@ -120,10 +113,6 @@ bool LabelBackgroundIs(HWND main, void* context) {
         }
     }
     return wait->differing == 0;
-}
-
-bool IsForeground(void* window) {
-    return GetForegroundWindow() == static_cast<HWND>(window);
 }
 
 // Brings the window forward and puts the pointer on at, for clicks that do not move

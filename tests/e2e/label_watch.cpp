@@ -1,107 +1,25 @@
 #include "tests/e2e/label_watch.h"
 
+#include "tests/e2e/main_window.h"
+
 #include <algorithm>
 
 namespace label_watch {
 
-namespace {
-
-struct MainQuery {
-    DWORD processId;
-    HWND found;
-    RECT lastWindow;
-    RECT lastLabel;
-    int sameReadings;
-};
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-// Shown, with labels inside the window, and the same in a few readings in a row: the
-// first layout shows the window for a moment (by its style) before its labels, and
-// again with them before it is moved into place.
-bool MainWindowSettled(void* context) {
-    MainQuery* query = static_cast<MainQuery*>(context);
-    query->found = MainWindowOf(query->processId);
-    if (query->found == nullptr || !IsWindowVisible(query->found)) {
-        query->sameReadings = 0;
-        return false;
-    }
-    std::vector<ChildInfo> labels = Labels(query->found);
-    RECT window = WindowRectOf(query->found);
-    RECT label = labels.empty() ? RECT{} : labels[0].rect;
-    // The label's corner is within the window (a window wider than the screen may be cut
-    // to the screen's size, its label not).
-    POINT corner = {label.left, label.top};
-    bool laidOut = !labels.empty() && PtInRect(&window, corner);
-    if (laidOut && SameRect(window, query->lastWindow) && SameRect(label, query->lastLabel)) {
-        ++query->sameReadings;
-    } else {
-        query->sameReadings = laidOut ? 1 : 0;
-    }
-    query->lastWindow = window;
-    query->lastLabel = label;
-    return query->sameReadings >= 3;
-}
-
-bool Never(void*) {
-    return false;
-}
-
-bool IsForeground(void* window) {
-    return GetForegroundWindow() == static_cast<HWND>(window);
-}
-
-}  // namespace
-
-HWND MainWindowOf(DWORD processId) {
-    for (HWND window : ProcessWindows(processId)) {
-        if (ClassNameOf(window) == L"Nuvelo") {
-            return window;
-        }
-    }
-    return nullptr;
-}
-
 HWND WaitForMainWindow(const StartedProcess& process, DebugSession* session, DWORD timeoutMs) {
-    MainQuery query = {process.id, nullptr, {}, {}, 0};
-    WaitFor(session, MainWindowSettled, &query, timeoutMs);
-    if (query.sameReadings < 3) {
-        return nullptr;
-    }
-    return query.found;
+    return main_window::WaitForMainWindowOf(session, process.id, timeoutMs);
 }
 
-bool WaitFor(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
-    if (session != nullptr) {
-        return RunDebugLoop(*session, condition, context, timeoutMs);
-    }
-    return WaitUntil(condition, context, timeoutMs);
-}
-
-void PassTimeServing(DebugSession* session, DWORD milliseconds) {
-    if (session != nullptr) {
-        // Never holds, so the loop runs for the whole time unless the program ends.
-        RunDebugLoop(*session, Never, nullptr, milliseconds);
-    } else {
-        PassTime(milliseconds);
-    }
-}
-
+// The file name is the bottom row.
 std::vector<ChildInfo> Labels(HWND main) {
-    std::vector<ChildInfo> labels = ChildWindows(main, L"Static");
-    // The file name is the bottom row.
-    std::sort(labels.begin(), labels.end(),
-              [](const ChildInfo& a, const ChildInfo& b) { return a.rect.top > b.rect.top; });
+    std::vector<ChildInfo> labels = main_window::LabelsTopDown(main);
+    std::reverse(labels.begin(), labels.end());
     return labels;
 }
 
 std::vector<std::wstring> LabelTexts(HWND main) {
-    std::vector<std::wstring> texts;
-    for (const ChildInfo& label : Labels(main)) {
-        texts.push_back(label.text);
-    }
+    std::vector<std::wstring> texts = main_window::LabelTexts(main);
+    std::reverse(texts.begin(), texts.end());
     return texts;
 }
 
@@ -127,7 +45,7 @@ void WaitForGridPhase(DebugSession* session, int64_t interval, int64_t from, int
         if (phase >= from && phase < to) {
             return;
         }
-        PassTimeServing(session, 5);
+        PassTimeWith(session, 5);
     }
 }
 
@@ -154,7 +72,7 @@ int MessageBoxCount(DWORD processId) {
 void ClickHolding(DebugSession* session, HWND main, POINT at, WORD modifier) {
     if (modifier != 0) {
         SetForegroundWindow(main);
-        WaitFor(session, IsForeground, main, ReactionTimeout());
+        WaitWith(session, IsForeground, main, ReactionTimeout());
     }
     ClickAt(at.x, at.y, modifier, session);
 }

@@ -1,6 +1,5 @@
 // Watching a running Nuvelo from outside: its main window, the texts of its labels,
-// the local clock that its slideshow timer follows, and waits that also serve a debug
-// session when one is live.
+// the local clock that its slideshow timer follows.
 #pragma once
 
 #include "tests/e2e/driver.h"
@@ -12,16 +11,9 @@
 // A namespace of its own: other scenario files keep helpers of similar names.
 namespace label_watch {
 
-// The main window (class "Nuvelo") of that process, or null.
-HWND MainWindowOf(DWORD processId);
 // Waits for it to be shown with its labels, in place; through the debug loop when
 // session is not null.
 HWND WaitForMainWindow(const StartedProcess& process, DebugSession* session, DWORD timeoutMs);
-
-// Every wait of a scenario that may hold a debug session goes through here.
-bool WaitFor(DebugSession* session, Condition condition, void* context, DWORD timeoutMs);
-// Lets time pass (for "nothing happens" checks) while serving the session.
-void PassTimeServing(DebugSession* session, DWORD milliseconds);
 
 // The label texts, bottom row (the file name) first.
 std::vector<std::wstring> LabelTexts(HWND main);

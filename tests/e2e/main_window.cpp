@@ -110,6 +110,17 @@ bool MainWindowShown(void* context) {
     return query->found != nullptr;
 }
 
+}  // namespace
+
+bool WaitForLayout(DebugSession* session,
+                   HWND main,
+                   LayoutCondition condition,
+                   void* context,
+                   DWORD timeoutMs) {
+    LayoutQuery query = {main, condition, context, {}, 0, false};
+    return WaitWith(session, LayoutSettled, &query, timeoutMs);
+}
+
 HWND WaitForMainWindowOf(DebugSession* session,
                          DWORD processId,
                          DWORD timeoutMs,
@@ -124,17 +135,6 @@ HWND WaitForMainWindowOf(DebugSession* session,
         return nullptr;
     }
     return query.found;
-}
-
-}  // namespace
-
-bool WaitForLayout(DebugSession* session,
-                   HWND main,
-                   LayoutCondition condition,
-                   void* context,
-                   DWORD timeoutMs) {
-    LayoutQuery query = {main, condition, context, {}, 0, false};
-    return WaitWith(session, LayoutSettled, &query, timeoutMs);
 }
 
 HWND WaitForMainWindow(const StartedProcess& process, DWORD timeoutMs, const std::wstring& caption) {
@@ -162,57 +162,6 @@ std::vector<std::wstring> LabelTexts(HWND main) {
         texts.push_back(label.text);
     }
     return texts;
-}
-
-bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs) {
-    if (session == nullptr) {
-        return WaitUntil(condition, context, timeoutMs);
-    }
-    RunDebugLoop(*session, condition, context, timeoutMs);
-    return condition(context);
-}
-
-namespace {
-
-struct Deadline {
-    DWORD start;
-    DWORD length;
-};
-
-bool DeadlinePassed(void* context) {
-    Deadline* deadline = static_cast<Deadline*>(context);
-    return GetTickCount() - deadline->start >= deadline->length;
-}
-
-struct ChildCount {
-    DebugSession* session;
-    size_t before;
-};
-
-bool ChildStarted(void* context) {
-    ChildCount* count = static_cast<ChildCount*>(context);
-    return count->session->childCommandLines.size() > count->before;
-}
-
-}  // namespace
-
-void PassTimeWith(DebugSession* session, DWORD milliseconds) {
-    if (session == nullptr) {
-        PassTime(milliseconds);
-        return;
-    }
-    Deadline deadline = {GetTickCount(), milliseconds};
-    // The loop returns early only when the debuggee ended; then time still passes.
-    RunDebugLoop(*session, DeadlinePassed, &deadline, milliseconds + 1000);
-    while (!DeadlinePassed(&deadline)) {
-        PassTime(10);
-    }
-}
-
-bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs) {
-    ChildCount count = {&session, session.childCommandLines.size()};
-    RunDebugLoop(session, ChildStarted, &count, timeoutMs);
-    return ChildStarted(&count);
 }
 
 }  // namespace main_window

@@ -26,6 +26,11 @@ HWND WaitForMainWindow(const StartedProcess& process,
                        const std::wstring& caption = L"Nuvelo");
 // The same for a debugged start: the wait runs the debug loop.
 HWND WaitForMainWindow(DebugSession& session, DWORD timeoutMs, const std::wstring& caption = L"Nuvelo");
+// The general form: the process's window; the debug loop runs when session is not null.
+HWND WaitForMainWindowOf(DebugSession* session,
+                         DWORD processId,
+                         DWORD timeoutMs,
+                         const std::wstring& caption = L"Nuvelo");
 
 // Waits until a layout of the window has finished (shown, with labels, reading the
 // same several times in a row) and condition, when given, holds for it. The debug loop
@@ -45,13 +50,5 @@ LONG_PTR FrameStyleOf(HWND main);
 std::vector<ChildInfo> LabelsTopDown(HWND main);
 // The label texts, topmost row first.
 std::vector<std::wstring> LabelTexts(HWND main);
-
-// Waits for condition; with a session the debug loop runs while waiting (a debuggee
-// stops at each debug event until the loop lets it go on).
-bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD timeoutMs);
-// Lets time pass, likewise: only for "nothing happens within this time" checks.
-void PassTimeWith(DebugSession* session, DWORD milliseconds);
-// Runs the debug loop until one more child process was started or timeoutMs passed.
-bool WaitForChildProcess(DebugSession& session, DWORD timeoutMs);
 
 }  // namespace main_window

@@ -84,10 +84,6 @@ void CheckOptionListShown(const std::wstring& arguments) {
     CHECK_EQ(0, exitCode);
 }
 
-bool IsForeground(void* window) {
-    return GetForegroundWindow() == static_cast<HWND>(window);
-}
-
 struct AcceptedStart {
     StartedProcess process;
 };

@@ -121,17 +121,10 @@ void IconEvent(HWND main, UINT mouseMessage) {
     PostMessageW(main, TRAY_CALLBACK, 1, mouseMessage);
 }
 
-bool CursorAt(void* context) {
-    const POINT* wanted = static_cast<const POINT*>(context);
-    POINT now = {};
-    GetCursorPos(&now);
-    return now.x == wanted->x && now.y == wanted->y;
-}
-
 // Puts the cursor where the menu is to open, away from every window of the scenario.
 void ParkCursor(POINT at) {
     MoveMouseTo(at.x, at.y);
-    CHECK(WaitUntil(CursorAt, &at, ReactionTimeout()));
+    CHECK(WaitUntil(CursorRestsAt, &at, ReactionTimeout()));
 }
 
 // ---------------------------------------------------------------------------
@@ -254,19 +247,6 @@ void CloseAndExpectZero(const TrayStart& start) {
     DWORD exitCode = STILL_ACTIVE;
     CHECK(WaitForExit(start.process, ReactionTimeout(), &exitCode));
     CHECK_EQ(0, exitCode);
-}
-
-bool ChildSeen(void* context) {
-    DebugSession* session = static_cast<DebugSession*>(context);
-    return !session->childCommandLines.empty();
-}
-
-bool Never(void*) {
-    return false;
-}
-
-bool Iconic(void* window) {
-    return IsIconic(static_cast<HWND>(window)) != FALSE;
 }
 
 bool RestoredAndShown(void* window) {
@@ -476,7 +456,7 @@ SCENARIO(tray_left_button_gestures) {
     DWORD pressed = GetTickCount();
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
-    CHECK(RunDebugLoop(session, ChildSeen, &session, quietTime + ReactionTimeout()));
+    CHECK(WaitForChildProcess(session, quietTime + ReactionTimeout()));
     DWORD waited = GetTickCount() - pressed;
     Note("Explorer started %lu ms after the press (double-click time %lu ms)", waited, doubleClick);
     CHECK(waited >= doubleClick);
@@ -488,7 +468,7 @@ SCENARIO(tray_left_button_gestures) {
     KeyDown(VK_CONTROL);
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
-    RunDebugLoop(session, Never, nullptr, quietTime);
+    PassTimeWith(&session, quietTime);
     KeyUp(VK_CONTROL);
     CHECK_EQ(1, session.childCommandLines.size());
     RECT after = WindowRectOf(main);
@@ -502,27 +482,25 @@ SCENARIO(tray_left_button_gestures) {
         IconEvent(main, WM_LBUTTONDBLCLK);
         IconEvent(main, WM_LBUTTONUP);
         CHECK(RunDebugLoop(session, CaptionToggled, &watch, ReactionTimeout()));
-        RunDebugLoop(session, Never, nullptr, quietTime);
+        PassTimeWith(&session, quietTime);
         CHECK_EQ(1, session.childCommandLines.size());
     }
     CHECK_EQ(WS_CAPTION, WindowStyle(main) & WS_CAPTION);
 
     // Minimised: the double-click leaves the frame alone, the left button still opens.
     PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    REQUIRE(RunDebugLoop(session, Iconic, main, ReactionTimeout()));
+    REQUIRE(WaitWith(&session, Iconic, main, ReactionTimeout()));
     LONG_PTR styleMinimised = WindowStyle(main);
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
     IconEvent(main, WM_LBUTTONDBLCLK);
     IconEvent(main, WM_LBUTTONUP);
-    RunDebugLoop(session, Never, nullptr, quietTime);
+    PassTimeWith(&session, quietTime);
     CHECK_EQ(1, session.childCommandLines.size());
     CHECK_EQ(styleMinimised, WindowStyle(main));
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
-    CHECK(RunDebugLoop(
-        session, [](void* s) { return static_cast<DebugSession*>(s)->childCommandLines.size() >= 2; },
-        &session, quietTime + ReactionTimeout()));
+    CHECK(WaitForChildProcess(session, quietTime + ReactionTimeout()));
     CHECK(IsIconic(main));
 
     // Mouse events the icon ignores.
@@ -530,7 +508,7 @@ SCENARIO(tray_left_button_gestures) {
     for (UINT message : ignored) {
         IconEvent(main, message);
     }
-    RunDebugLoop(session, Never, nullptr, quietTime);
+    PassTimeWith(&session, quietTime);
     CHECK_EQ(2, session.childCommandLines.size());
     MenuQuery menu = {session.main.id, nullptr};
     CHECK(!MenuShown(&menu));
@@ -542,9 +520,7 @@ SCENARIO(tray_left_button_gestures) {
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
     PostMessageW(main, WM_TIMER, 101, 0);
-    CHECK(RunDebugLoop(
-        session, [](void* s) { return static_cast<DebugSession*>(s)->childCommandLines.size() >= 3; },
-        &session, quietTime + ReactionTimeout()));
+    CHECK(WaitForChildProcess(session, quietTime + ReactionTimeout()));
     if (CHECK_EQ(3, session.childCommandLines.size())) {
         NoteText("Explorer command line:", session.childCommandLines[2]);
         CHECK(session.childCommandLines[2].find(expected) != std::wstring::npos);

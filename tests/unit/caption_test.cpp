@@ -69,6 +69,7 @@ TEST(MakeCaption, DropsFourUnitsThenTakesTextAfterLastBackslash) {
         {u"\\\\server\\share\\x.exe", u"x"},
         {u"C:\\Program Files\\Nuvelo\\壁紙.exe", u"壁紙"},
         {u"C:\\a\\b\\c.d.exe", u"c.d"},
+        {u"C:\\x\\abc\\d.e", u"abc"},  // a backslash among the four dropped units
         {deepFolders, u"wall"},
         {hugeName + u".exe", hugeName.substr(0, 259)},
         {u"C:\\x\\" + hugeName + u".exe", hugeName.substr(0, 259)},

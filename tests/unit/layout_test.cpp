@@ -195,21 +195,29 @@ TEST(LabelLayout, NoLines) {
     EXPECT_EQ(1, fonts.created);
 }
 
-TEST(LabelLayout, FixedWidthBelowTheFrameLeavesFontHeightOne) {
-    for (int lineTotal : {0, 2}) {
-        if (lineTotal == 0) {
-            Prepare({});  // even a widest of 0 is above a negative availWidth
-        } else {
-            PrepareTwoLines();
-        }
+// Below the frame's width even a widest of 0 is above a negative availWidth: the fit
+// counts down to 1. At exactly the frame's width no lines, or empty ones, fit at once.
+TEST(LabelLayout, FixedWidthAtOrBelowTheFrame) {
+    const struct {
+        std::vector<const char16_t*> texts;
+        int32_t windowWidth;
+        std::vector<int32_t> requested;
+    } cases[] = {
+        {{}, 5, {6, 6, 5, 4, 3, 2, 1}},
+        {{u"abcdefghij", u"abcd"}, 5, {6, 6, 5, 4, 3, 2, 1}},
+        {{}, 8, {6, 6}},
+        {{u"", u""}, 8, {6, 6}},
+    };
+    for (const auto& c : cases) {
+        Prepare(c.texts);
         settings.customFont = 1;
         settings.fontSize = 6;
         settings.fixedWidth = 1;
-        settings.windowWidth = 5;  // availWidth -3
+        settings.windowWidth = c.windowWidth;
         const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
-        EXPECT_EQ((std::vector<int32_t>{6, 6, 5, 4, 3, 2, 1}), fonts.requested) << lineTotal;
-        EXPECT_EQ(-3, layout.labelWidth);
-        EXPECT_EQ(5, layout.outerWidth);
+        EXPECT_EQ(c.requested, fonts.requested) << c.texts.size() << " lines, W" << c.windowWidth;
+        EXPECT_EQ(c.windowWidth - 8, layout.labelWidth);
+        EXPECT_EQ(c.windowWidth, layout.outerWidth);
         ExpectOneLiveFont();
     }
 }

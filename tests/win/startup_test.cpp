@@ -30,31 +30,35 @@ void CALLBACK NoteLoop(HWND, UINT, UINT_PTR, DWORD) {
 
 }  // namespace
 
-// The child's part: skipped unless the test below started this process for it.
-TEST(StartUp, RefusedMainWindowInChild) {
-    if (GetEnvironmentVariableW(CHILD_MARK, nullptr, 0) == 0) {
-        GTEST_SKIP() << "runs in the child of RefusedMainWindowEndsStartUp";
+// The child's part, when the test below started this process for it: it runs before
+// any test, as a test environment (not a test of its own), and ends the process.
+class RefusedMainWindowChild : public testing::Environment {
+public:
+    void SetUp() override {
+        if (GetEnvironmentVariableW(CHILD_MARK, nullptr, 0) == 0) {
+            return;
+        }
+        SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
+        SetTimer(nullptr, 0, 2000, NoteLoop);
+        const int exitCode = RunApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+        // 0: ended at once with 0; 2: waited in a message loop that nothing would end.
+        ExitProcess(loopRan ? 2 : static_cast<UINT>(exitCode));
     }
-    SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
-    SetTimer(nullptr, 0, 2000, NoteLoop);
-    const int exitCode = RunApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
-    // 0: ended at once with 0; 2: waited in a message loop that nothing would end.
-    ExitProcess(loopRan ? 2 : static_cast<UINT>(exitCode));
-}
+};
+
+testing::Environment* const childPart = testing::AddGlobalTestEnvironment(new RefusedMainWindowChild);
 
 TEST(StartUp, RefusedMainWindowEndsStartUp) {
     wchar_t path[MAX_PATH] = {};
     ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
     std::wstring commandLine = std::wstring(L"\"") + path + L"\"";
     SetEnvironmentVariableW(CHILD_MARK, L"1");
-    SetEnvironmentVariableW(L"GTEST_FILTER", L"StartUp.RefusedMainWindowInChild");
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
     const BOOL started =
         CreateProcessW(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
     SetEnvironmentVariableW(CHILD_MARK, nullptr);
-    SetEnvironmentVariableW(L"GTEST_FILTER", nullptr);
     ASSERT_TRUE(started);
     const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
     if (waited != WAIT_OBJECT_0) {
