@@ -165,6 +165,57 @@ bool MovedBy(HWND main, void* context) {
     return now.left == wanted->left && now.top == wanted->top;
 }
 
+struct LabelsNow {
+    HWND main;
+    std::vector<std::wstring> texts;
+    HWND replaced;  // a label window that a new layout must have replaced, or null
+};
+
+HWND FirstLabel(HWND main) {
+    const std::vector<ChildInfo> labels = LabelsTopDown(main);
+    return labels.empty() ? nullptr : labels[0].window;
+}
+
+bool LabelsAre(void* context) {
+    const LabelsNow* wanted = static_cast<LabelsNow*>(context);
+    const HWND label = FirstLabel(wanted->main);
+    return label != nullptr && label != wanted->replaced && LabelTexts(wanted->main) == wanted->texts;
+}
+
+// With a slideshow of two seconds running and the new picture's label coming: waits for
+// it, for the slideshow's refresh after it (which reads the same picture again), and
+// for one more, the last, once the interval is gone; a relayout while Shift is held
+// would make Wine let the key go. Then Shift+click must open previous, and a click the
+// one shown.
+void CheckPreviousAfterRefreshes(DebugSession& session,
+                                 HWND main,
+                                 const wchar_t* label,
+                                 const std::wstring& previous,
+                                 const std::wstring& shown) {
+    LabelsNow now = {main, {label}, nullptr};
+    REQUIRE(WaitWith(&session, LabelsAre, &now, 3000 + ReactionTimeout()));
+    now.replaced = FirstLabel(main);
+    REQUIRE(WaitWith(&session, LabelsAre, &now, 3000 + ReactionTimeout()));
+    DeleteSlideshowInterval();
+    now.replaced = FirstLabel(main);
+    REQUIRE(WaitWith(&session, LabelsAre, &now, 3000 + ReactionTimeout()));
+    REQUIRE(WaitForLayout(&session, main, nullptr, nullptr, ReactionTimeout()));
+    POINT at = LabelCentre(main);
+    REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
+    ClickHere(at);
+    const bool started = WaitForChildProcess(session, ReactionTimeout());
+    KeyUp(VK_SHIFT);
+    REQUIRE(started);
+    CheckExplorerStart(session.childCommandLines[0], previous);
+
+    REQUIRE(WaitForLayout(&session, main, nullptr, nullptr, ReactionTimeout()));
+    at = LabelCentre(main);
+    REQUIRE(AimAt(&session, main, at));
+    ClickAt(at.x, at.y);
+    REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
+    CheckExplorerStart(session.childCommandLines[1], shown);
+}
+
 }  // namespace
 
 // One click, one Explorer, after the double-click time: the path whole (blanks and the
@@ -393,29 +444,7 @@ SCENARIO(shift_click_after_refresh_opens_previous) {
     HWND main = WaitForMainWindow(session, StartTimeout());
     REQUIRE(main != nullptr);
     SetWallpaperSource(harbour);
-    struct Texts {
-        std::vector<std::wstring> wanted;
-    } texts = {{L" Harbour "}};
-    // The next refresh comes at most an interval and a second later.
-    REQUIRE(WaitForLayout(
-        &session, main,
-        [](HWND window, void* context) { return LabelTexts(window) == static_cast<Texts*>(context)->wanted; },
-        &texts, 3000 + ReactionTimeout()));
-    // Right after a refresh: the next is two seconds away.
-    POINT at = LabelCentre(main);
-    REQUIRE(HoldKeyOver(&session, main, at, VK_SHIFT));
-    ClickHere(at);
-    bool started = WaitForChildProcess(session, ReactionTimeout());
-    KeyUp(VK_SHIFT);
-    REQUIRE(started);
-    CheckExplorerStart(session.childCommandLines[0], BEACH_PATH);
-
-    REQUIRE(WaitForLayout(&session, main, nullptr, nullptr, ReactionTimeout()));
-    at = LabelCentre(main);
-    REQUIRE(AimAt(&session, main, at));
-    ClickAt(at.x, at.y);
-    REQUIRE(WaitForChildProcess(session, ReactionTimeout()));
-    CheckExplorerStart(session.childCommandLines[1], harbour);
+    CheckPreviousAfterRefreshes(session, main, L" Harbour ", BEACH_PATH, harbour);
 }
 
 // With M a click opens nothing, but Ctrl+click still drags the window with the mouse.
@@ -457,27 +486,6 @@ SCENARIO(no_click_option_still_drags) {
     CHECK_EQ(0, session.childCommandLines.size());
 }
 
-namespace {
-
-struct LabelsNow {
-    HWND main;
-    std::vector<std::wstring> texts;
-    HWND replaced;  // a label window that a new layout must have replaced, or null
-};
-
-HWND FirstLabel(HWND main) {
-    const std::vector<ChildInfo> labels = LabelsTopDown(main);
-    return labels.empty() ? nullptr : labels[0].window;
-}
-
-bool LabelsAre(void* context) {
-    const LabelsNow* wanted = static_cast<LabelsNow*>(context);
-    const HWND label = FirstLabel(wanted->main);
-    return label != nullptr && label != wanted->replaced && LabelTexts(wanted->main) == wanted->texts;
-}
-
-}  // namespace
-
 // Windows 8 and later rewrite the image cache at every new desktop picture and keep
 // WallPaperSource stale: the new name shows at once, without any slideshow, while
 // another value of the key changing leaves the labels alone. With a slideshow, its next
@@ -518,22 +526,5 @@ SCENARIO(image_cache_change_shown_at_once) {
     beach.main = main;
     REQUIRE(WaitWith(&slideshow, LabelsAre, &beach, ReactionTimeout()));
     SetImageCache(harbour);
-    harbourShown = {main, {L" Harbour "}, nullptr};
-    REQUIRE(WaitWith(&slideshow, LabelsAre, &harbourShown, ReactionTimeout()));
-    // The slideshow's refresh makes new labels for the same picture. Without the
-    // interval the refresh already armed is the last: a relayout while Shift is held
-    // would make Wine let the key go.
-    harbourShown.replaced = FirstLabel(main);
-    REQUIRE(WaitWith(&slideshow, LabelsAre, &harbourShown, 3000 + ReactionTimeout()));
-    DeleteSlideshowInterval();
-    harbourShown.replaced = FirstLabel(main);
-    REQUIRE(WaitWith(&slideshow, LabelsAre, &harbourShown, 3000 + ReactionTimeout()));
-    REQUIRE(WaitForLayout(&slideshow, main, nullptr, nullptr, ReactionTimeout()));
-    const POINT at = LabelCentre(main);
-    REQUIRE(HoldKeyOver(&slideshow, main, at, VK_SHIFT));
-    ClickHere(at);
-    const bool started = WaitForChildProcess(slideshow, ReactionTimeout());
-    KeyUp(VK_SHIFT);
-    REQUIRE(started);
-    CheckExplorerStart(slideshow.childCommandLines[0], BEACH_PATH);
+    CheckPreviousAfterRefreshes(slideshow, main, L" Harbour ", BEACH_PATH, harbour);
 }
