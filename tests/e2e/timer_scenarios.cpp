@@ -141,8 +141,12 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
         int64_t refreshed = CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
         REQUIRE(refreshed >= 0);
 
-        // The refresh armed the next one just before it read the path.
+        // The refresh armed the next one just before it read the path. Where Shift+click
+        // follows, that one is the last: a relayout while Shift is held lets the key go.
         SetWallpaperSource(THIRD_PATH);
+        if (interval == intervals[0]) {
+            DeleteSlideshowInterval();
+        }
         int64_t again =
             CheckRefreshOnGrid(&session, main, Padded(L"third light"), interval, refreshed - 300, refreshed);
         REQUIRE(again >= 0);
