@@ -1,8 +1,14 @@
-# Windows build (x86-64 or i386 by toolchain file): the program, and the Windows
-# builds of the unit tests, the shell tests and the end-to-end driver.
+# Windows build (x86-64 or i386): the program, and on request the Windows builds of the
+# unit tests, the shell tests and the end-to-end driver.
 enable_language(RC)
+# The toolchain files name the architecture; a native MinGW-w64 build without one takes
+# it from the compiler's pointer size.
 if(NOT NUVELO_ARCH_TAG)
-    message(FATAL_ERROR "use one of the toolchain files in cmake/")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(NUVELO_ARCH_TAG "x64")
+    else()
+        set(NUVELO_ARCH_TAG "w32")
+    endif()
 endif()
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS app/*_win.cpp wallpaper/*_win.cpp window/*_win.cpp)
@@ -58,7 +64,9 @@ set_source_files_properties(res/Nuvelo.rc PROPERTIES
 # windres reads the .rc as UTF-8.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
-option(NUVELO_BUILD_TESTS "Build the Windows test programs" ON)
+# The test programs need GoogleTest's source where Debian puts it (/usr/src/googletest):
+# off unless asked for, as the win64 preset does.
+option(NUVELO_BUILD_TESTS "Build the Windows test programs" OFF)
 if(NUVELO_BUILD_TESTS)
     set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
