@@ -415,19 +415,21 @@ int BenchStartup(const std::wstring& nuvelo,
 }
 
 // ---------------------------------------------------------------------------
-// The stack guard's seeding: tools/seed_cost.exe times one seeding in a fresh process
-// and ends with the time in tenths of a microsecond.
+// The stack guard's seeding: tools/seed_cost.exe times one seeding in a fresh process,
+// alone and followed by a first window, and ends with the time in tenths of a
+// microsecond.
 
 int BenchSeed(const std::wstring& seedCost, int starts) {
-    const wchar_t* ways[2] = {L"crypt", L"rtl"};
-    std::vector<double> us[2];
+    const wchar_t* ways[4] = {L"crypt", L"rtl", L"crypt window", L"rtl window"};
+    const char* keys[4] = {"seed_crypt_us", "seed_rtl_us", "seed_crypt_window_us", "seed_rtl_window_us"};
+    std::vector<double> us[4];
     for (int round = -1; round < starts; ++round) {
-        for (int way = 0; way < 2; ++way) {
+        for (int way = 0; way < 4; ++way) {
             std::wstring line = L"\"" + seedCost + L"\" " + ways[way];
             STARTUPINFOW startup{};
             startup.cb = sizeof(startup);
             PROCESS_INFORMATION info{};
-            DWORD code = 0;
+            DWORD code = STILL_ACTIVE;
             if (CreateProcessW(seedCost.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &info)) {
                 WaitForSingleObject(info.hProcess, START_BOUND_MS);
@@ -435,7 +437,7 @@ int BenchSeed(const std::wstring& seedCost, int starts) {
                 CloseHandle(info.hThread);
                 CloseHandle(info.hProcess);
             }
-            if (code == 0 || code == STILL_ACTIVE) {
+            if (code == 0xFFFFFFFF || code == STILL_ACTIVE) {
                 std::fprintf(stderr, "%ls %ls gave no time\n", seedCost.c_str(), ways[way]);
                 return 1;
             }
@@ -444,8 +446,9 @@ int BenchSeed(const std::wstring& seedCost, int starts) {
             }
         }
     }
-    PrintSpread("seed_crypt_us", us[0]);
-    PrintSpread("seed_rtl_us", us[1]);
+    for (int way = 0; way < 4; ++way) {
+        PrintSpread(keys[way], us[way]);
+    }
     return 0;
 }
 
