@@ -1,48 +1,39 @@
 // Checks the program's stack guard (app/guard_win.cpp), linked here with the same entry
-// point: two starts get two guards, neither of them zero, seeded before the first
-// constructor runs; a protected function whose canary was overwritten ends the process
-// at once with STATUS_STACK_BUFFER_OVERRUN.
-//
-//   nuvelo_guard_test.exe            runs the checks; exit code 0 when all hold
-//   nuvelo_guard_test.exe guard      ends with the guard's low 32 bits as exit code
-//   nuvelo_guard_test.exe smash      overwrites a canary; ends with 0 if it returns
+// point: two starts get two guards, neither of them zero; a protected function whose
+// canary was overwritten ends the process at once with STATUS_STACK_BUFFER_OVERRUN. Without an argument it
+// starts itself with "guard" twice (each ends with its guard's low 32 bits as exit code) and with "smash"
+// once, and ends with 0 when all holds.
 #include <windows.h>
 
-#include <cstdint>
+#include <process.h>
+
 #include <cstdio>
 #include <cwchar>
 
-extern "C" uintptr_t __stack_chk_guard;
+extern "C" UINT_PTR __stack_chk_guard;
 
 namespace {
 
-// A dynamic initialiser: it runs with the C runtime's constructors.
-const uintptr_t guardAtConstruction = __stack_chk_guard;
-
-volatile size_t smashLength = 64;
+volatile int smashLength = 64;
 
 __attribute__((noinline)) void OverwriteCanary() {
-    char buffer[8];
-    for (size_t i = 0; i < smashLength; ++i) {
-        reinterpret_cast<volatile char*>(buffer)[i] = 'x';
+    [[maybe_unused]] volatile char buffer[8];
+    for (int i = 0; i < smashLength; ++i) {
+        buffer[i] = 'x';
     }
 }
 
-DWORD RunChild(const wchar_t* mode) {
+// This program started with `mode`: its exit code, or 0 when it did not start or end.
+DWORD Run(const wchar_t* mode) {
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    wchar_t line[MAX_PATH + 16];
-    std::swprintf(line, MAX_PATH + 16, L"\"%ls\" %ls", path, mode);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    DWORD code = 0xFFFFFFFF;
-    if (CreateProcessW(path, line, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        WaitForSingleObject(info.hProcess, 30000);
-        GetExitCodeProcess(info.hProcess, &code);
-        TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+    HANDLE child = reinterpret_cast<HANDLE>(_wspawnl(_P_NOWAIT, path, L"guard_test", mode, nullptr));
+    DWORD code = 0;
+    if (child != INVALID_HANDLE_VALUE) {
+        if (WaitForSingleObject(child, 30000) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(child, &code);
+        }
+        TerminateProcess(child, 0);
     }
     return code;
 }
@@ -51,19 +42,14 @@ DWORD RunChild(const wchar_t* mode) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     if (std::wcscmp(arguments, L"guard") == 0) {
-        // A guard that changed after the constructors would have failed every protected
-        // function running across the change.
-        return guardAtConstruction == __stack_chk_guard ? static_cast<int>(guardAtConstruction) : 0;
+        return static_cast<int>(__stack_chk_guard);
     }
     if (std::wcscmp(arguments, L"smash") == 0) {
         OverwriteCanary();
         return 0;
     }
-    const DWORD first = RunChild(L"guard");
-    const DWORD second = RunChild(L"guard");
-    const DWORD smashed = RunChild(L"smash");
+    const DWORD first = Run(L"guard"), second = Run(L"guard"), smashed = Run(L"smash");
     std::printf("guards of two starts: %08lx %08lx; a smashed canary ends with %08lx\n", first, second,
                 smashed);
-    const bool seeded = first != 0 && second != 0 && first != second;
-    return seeded && smashed == STATUS_STACK_BUFFER_OVERRUN ? 0 : 1;
+    return first != 0 && second != 0 && first != second && smashed == STATUS_STACK_BUFFER_OVERRUN ? 0 : 1;
 }
