@@ -15,12 +15,16 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
     add_test(NAME release.reproducible
         COMMAND ${CMAKE_COMMAND} -DCHECK=reproducible ${release_exes}
             -DSOURCE=${CMAKE_SOURCE_DIR} -DWORK=${CMAKE_BINARY_DIR}/release -P ${release_script})
+    add_test(NAME release.windows_commands
+        COMMAND ${CMAKE_COMMAND} -DCHECK=windows_commands ${release_exes}
+            -DSOURCE=${CMAKE_SOURCE_DIR} -DWORK=${CMAKE_BINARY_DIR}/release -P ${release_script})
     add_test(NAME release.package
         COMMAND ${CMAKE_COMMAND} -DCHECK=package ${release_exes}
             -DSOURCE=${CMAKE_SOURCE_DIR} -DWORK=${CMAKE_BINARY_DIR}/release -P ${release_script})
     set_tests_properties(release.headers PROPERTIES LABELS release TIMEOUT 30)
     # The builds take both cores: nothing timed may run beside them.
     set_tests_properties(release.reproducible PROPERTIES LABELS release TIMEOUT 180 RUN_SERIAL ON)
+    set_tests_properties(release.windows_commands PROPERTIES LABELS release TIMEOUT 120 RUN_SERIAL ON)
     set_tests_properties(release.package PROPERTIES LABELS release TIMEOUT 60 RUN_SERIAL ON)
     return()
 endif()
@@ -104,8 +108,8 @@ function(check_headers exe machine wanted_names)
     endif()
 endfunction()
 
-# The presets' two executables and their SHA-256, as `<arch> <hash>` lines in `out`.
-function(build_copy out source copy)
+# The tree without its builds, as a fresh checkout has it.
+function(copy_tree source copy)
     file(REMOVE_RECURSE ${copy})
     file(MAKE_DIRECTORY ${copy})
     file(GLOB entries RELATIVE ${source} ${source}/* ${source}/.*)
@@ -113,17 +117,25 @@ function(build_copy out source copy)
     foreach(entry ${entries})
         file(COPY ${source}/${entry} DESTINATION ${copy})
     endforeach()
+endfunction()
+
+# Runs one command of a build in `folder`; fails with its output.
+function(run_build folder)
+    execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${folder}
+        OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+        string(JOIN " " command ${ARGN})
+        fail("${command} in ${folder} failed:\n${log}")
+    endif()
+endfunction()
+
+# The presets' two executables and their SHA-256, as `<arch> <hash>` lines in `out`.
+function(build_copy out source copy)
+    copy_tree(${source} ${copy})
     set(hashes "")
     foreach(preset win64 win32)
-        execute_process(COMMAND ${CMAKE_COMMAND} --preset ${preset} -DNUVELO_BUILD_TESTS=OFF
-            WORKING_DIRECTORY ${copy} OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)
-        if(rc EQUAL 0)
-            execute_process(COMMAND ${CMAKE_COMMAND} --build --preset ${preset} --target Nuvelo -j2
-                WORKING_DIRECTORY ${copy} OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)
-        endif()
-        if(NOT rc EQUAL 0)
-            fail("building ${preset} in ${copy} failed:\n${log}")
-        endif()
+        run_build(${copy} ${CMAKE_COMMAND} --preset ${preset} -DNUVELO_BUILD_TESTS=OFF)
+        run_build(${copy} ${CMAKE_COMMAND} --build --preset ${preset} --target Nuvelo -j2)
         file(SHA256 ${copy}/build/${preset}/Nuvelo.exe hash)
         list(APPEND hashes "${preset} ${hash}")
     endforeach()
@@ -160,6 +172,23 @@ elseif(CHECK STREQUAL "reproducible")
         endif()
     endforeach()
     file(REMOVE_RECURSE ${WORK}/one ${WORK}/copy-two-in-a-longer-folder)
+elseif(CHECK STREQUAL "windows_commands")
+    # The README's "Building on Windows", word for word but for the generator (MinGW
+    # Makefiles exists only on Windows) and the cross compiler standing in for the
+    # native one: no toolchain file, no preset.
+    set(copy ${WORK}/windows-commands)
+    copy_tree(${SOURCE} ${copy})
+    run_build(${copy} ${CMAKE_COMMAND} -S . -B build -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=MinSizeRel
+        -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_CXX_COMPILER=x86_64-w64-mingw32-g++-posix
+        -DCMAKE_RC_COMPILER=x86_64-w64-mingw32-windres)
+    run_build(${copy} ${CMAKE_COMMAND} --build build --target Nuvelo)
+    file(SHA256 ${copy}/build/Nuvelo.exe built)
+    file(SHA256 ${EXE64} tested)
+    message(STATUS "built by the README's commands: ${built}; the tested build: ${tested}")
+    if(NOT built STREQUAL tested)
+        fail("the README's commands build another x86-64 program than the win64 preset")
+    endif()
+    file(REMOVE_RECURSE ${copy})
 elseif(CHECK STREQUAL "package")
     # Two runs into two folders: the zips must come out byte for byte the same.
     foreach(run dist dist-again)
@@ -199,28 +228,34 @@ elseif(CHECK STREQUAL "package")
         execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${zip} WORKING_DIRECTORY ${out}
             RESULT_VARIABLE rc)
         file(GLOB_RECURSE inside RELATIVE ${out} ${out}/*)
-        if(NOT rc EQUAL 0 OR NOT inside STREQUAL "LICENSE;Nuvelo.exe;README.txt")
-            fail("${zip} holds ${inside}, not LICENSE, Nuvelo.exe and README.txt")
+        if(NOT rc EQUAL 0 OR NOT inside STREQUAL "LICENSE.txt;Nuvelo.exe;README.txt")
+            fail("${zip} holds ${inside}, not LICENSE.txt, Nuvelo.exe and README.txt")
         endif()
         # What a user downloads is what the other tiers tested.
         file(SHA256 ${out}/Nuvelo.exe a)
         file(SHA256 ${exe} b)
-        file(SHA256 ${out}/LICENSE c)
-        file(SHA256 ${SOURCE}/LICENSE d)
-        if(NOT a STREQUAL b OR NOT c STREQUAL d)
-            fail("${zip}: Nuvelo.exe or LICENSE differ from ${exe} and the tree's LICENSE")
+        if(NOT a STREQUAL b)
+            fail("${zip}: Nuvelo.exe differs from ${exe}")
         endif()
-        # file(READ) drops carriage returns, so the line ends are looked at in hex:
-        # with every CR LF pair gone, no CR or LF byte may be left.
+        # The texts are for Notepad: ASCII, CR LF line ends (looked at in hex: with
+        # every CR LF pair gone, no CR, LF or byte above 0x7f may be left).
+        foreach(name LICENSE.txt README.txt)
+            file(READ ${out}/${name} hex HEX)
+            string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
+            string(REPLACE "0d 0a " "" bare "${bytes}")
+            if(bare MATCHES "(^| )(0[ad]|[89a-f].) ")
+                fail("${zip}: ${name} is not ASCII text with CR LF line ends")
+            endif()
+        endforeach()
+        file(READ ${out}/LICENSE.txt license)
+        file(READ ${SOURCE}/LICENSE tree_license)
+        string(REPLACE "\r\n" "\n" license "${license}")
         file(READ ${out}/README.txt text)
-        file(READ ${out}/README.txt hex HEX)
-        string(REGEX REPLACE "(..)" "\\1 " bytes "${hex}")
-        string(REPLACE "0d 0a " "" bare "${bytes}")
-        if(bare MATCHES "(^| )0[ad] " OR NOT text MATCHES "^Nuvelo 1.0.0 for [0-9]+-bit Windows\n")
-            fail("${zip}: README.txt is not CRLF text headed by the version")
+        if(NOT license STREQUAL tree_license OR NOT text MATCHES "^Nuvelo 1.0.0 for [0-9]+-bit Windows\r?\n")
+            fail("${zip}: LICENSE.txt is not the tree's LICENSE, or README.txt not headed by the version")
         endif()
     endforeach()
     file(REMOVE_RECURSE ${WORK}/dist-again ${WORK}/unzipped-x64 ${WORK}/unzipped-x86)
 else()
-    fail("CHECK must be headers, reproducible or package")
+    fail("CHECK must be headers, reproducible, windows_commands or package")
 endif()

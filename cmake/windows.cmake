@@ -1,19 +1,27 @@
-# Windows build (x86-64 or i386 by toolchain file): the program, and the Windows
-# builds of the unit tests, the shell tests and the end-to-end driver.
+# Windows build (x86-64 or i386): the program, and on request the Windows builds of the
+# unit tests, the shell tests and the end-to-end driver.
 enable_language(RC)
+# The toolchain files name the architecture; a native MinGW-w64 build without one takes
+# it from the compiler's pointer size.
 if(NOT NUVELO_ARCH_TAG)
-    message(FATAL_ERROR "use one of the toolchain files in cmake/")
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(NUVELO_ARCH_TAG "x64")
+    else()
+        set(NUVELO_ARCH_TAG "w32")
+    endif()
 endif()
 
 file(GLOB SHELL_SOURCES CONFIGURE_DEPENDS app/*_win.cpp wallpaper/*_win.cpp window/*_win.cpp)
-list(FILTER SHELL_SOURCES EXCLUDE REGEX "main_win\\.cpp$")
+list(FILTER SHELL_SOURCES EXCLUDE REGEX "(main|guard)_win\\.cpp$")
 
 set(NUVELO_SYSTEM_LIBS user32 gdi32 advapi32 shell32 kernel32)
 # No -fdata-sections: this compiler gives every variable of its own section a .data$
 # section, zero-initialised ones included, so the records that should cost nothing in
 # the file (.bss) were stored as kilobytes of zeros. Unused functions still go.
-# -fstack-protector-strong costs 1.5 KiB per executable (libssp's guard and check) and no
-# measurable start time.
+# -fstack-protector-strong: libssp's guard seeding (CryptAcquireContextA and
+# CryptGenRandom, a cryptographic provider loaded at every start) cost 4 to 10 ms of a
+# 100 to 200 ms start under Wine (scripts/bench), so the program seeds its guard itself
+# with RtlGenRandom (NUVELO_GUARD_SOURCE below): about 25 us.
 # The source folder is cut from every path the compiler records, so that the bytes do
 # not depend on where the tree was checked out.
 set(NUVELO_SIZE_FLAGS -Os -ffunction-sections -fno-asynchronous-unwind-tables
@@ -31,6 +39,14 @@ set(NUVELO_RELEASE_LINK -fstack-protector-strong -Wl,--dynamicbase,--nxcompat,--
 if(NUVELO_ARCH_TAG STREQUAL "x64")
     list(APPEND NUVELO_RELEASE_LINK -Wl,--high-entropy-va)
 endif()
+# The stack protector's guard seeded at the entry point, without a cryptographic
+# provider (app/guard_win.cpp): for the program and what is measured or tested as it.
+set(NUVELO_GUARD_SOURCE ${CMAKE_SOURCE_DIR}/app/guard_win.cpp)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(NUVELO_GUARD_LINK -Wl,-e,_NuveloEntry)
+else()
+    set(NUVELO_GUARD_LINK -Wl,-e,NuveloEntry)
+endif()
 # Archives without member times, owners or modes (GNU ar's D), whatever the
 # installation's default.
 foreach(lang C CXX)
@@ -46,19 +62,21 @@ target_link_libraries(nuvelo_shell PUBLIC nuvelo_core ${NUVELO_SYSTEM_LIBS})
 target_compile_options(nuvelo_shell PRIVATE ${NUVELO_WARNINGS} ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
 
 configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
-add_executable(Nuvelo WIN32 app/main_win.cpp res/Nuvelo.rc)
+add_executable(Nuvelo WIN32 app/main_win.cpp ${NUVELO_GUARD_SOURCE} res/Nuvelo.rc)
 target_include_directories(Nuvelo PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/res)
 target_compile_options(Nuvelo PRIVATE ${NUVELO_WARNINGS} ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
 target_link_libraries(Nuvelo PRIVATE nuvelo_shell)
 target_link_options(Nuvelo PRIVATE -municode -mwindows -static -s -Wl,--gc-sections
-    ${NUVELO_RELEASE_LINK})
+    ${NUVELO_RELEASE_LINK} ${NUVELO_GUARD_LINK})
 set_target_properties(Nuvelo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set_source_files_properties(res/Nuvelo.rc PROPERTIES
     OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
 # windres reads the .rc as UTF-8.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
-option(NUVELO_BUILD_TESTS "Build the Windows test programs" ON)
+# The test programs need GoogleTest's source where Debian puts it (/usr/src/googletest):
+# off unless asked for, as the win64 preset does.
+option(NUVELO_BUILD_TESTS "Build the Windows test programs" OFF)
 if(NUVELO_BUILD_TESTS)
     set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
     set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
@@ -93,6 +111,12 @@ if(NUVELO_BUILD_TESTS)
         set_target_properties(nuvelo_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     endif()
 
+    # The stack guard's check: the guard's code and entry point as the program has them.
+    add_executable(nuvelo_guard_test WIN32 tests/win/guard_win.cpp ${NUVELO_GUARD_SOURCE})
+    target_compile_options(nuvelo_guard_test PRIVATE ${NUVELO_WARNINGS} ${NUVELO_SIZE_FLAGS})
+    target_link_options(nuvelo_guard_test PRIVATE ${NUVELO_TEST_LINK} -mwindows ${NUVELO_GUARD_LINK})
+    set_target_properties(nuvelo_guard_test PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
     # The benchmark program (scripts/bench, on demand) and the queue hook it loads into
     # the measured program; neither is a test.
     if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/bench_win.cpp)
@@ -113,11 +137,32 @@ file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*_win.cpp)
 foreach(tool_source ${TOOL_SOURCES})
     get_filename_component(tool_name ${tool_source} NAME_WE)
     string(REPLACE "_win" "" tool_name ${tool_name})
-    add_executable(${tool_name} WIN32 ${tool_source})
+    add_executable(${tool_name} WIN32 ${tool_source} ${NUVELO_GUARD_SOURCE})
     target_compile_options(${tool_name} PRIVATE ${NUVELO_LEAN_FLAGS} ${NUVELO_SIZE_FLAGS})
     target_compile_definitions(${tool_name} PRIVATE UNICODE _UNICODE)
     target_link_libraries(${tool_name} PRIVATE ${NUVELO_SYSTEM_LIBS})
     target_link_options(${tool_name} PRIVATE -municode -mwindows -static -s -Wl,--gc-sections
-        ${NUVELO_RELEASE_LINK})
+        ${NUVELO_RELEASE_LINK} ${NUVELO_GUARD_LINK})
+    set_target_properties(${tool_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
+endforeach()
+
+# The benchmark's programs without the hardening (no stack protector, fixed base, no DEP
+# mark; binutils 2.36 and later set those marks unless told not to): the reference window
+# as the bare limit, so that the start-up ratio includes what the hardening costs, and
+# the timing of the guard's seeding in a process that has not seeded one.
+set(bare_flags ${NUVELO_SIZE_FLAGS})
+list(REMOVE_ITEM bare_flags -fstack-protector-strong)
+foreach(bare_tool "reference_bare;tools/reference_win.cpp" "seed_cost;tools/seed_cost.cpp")
+    list(GET bare_tool 0 tool_name)
+    list(GET bare_tool 1 tool_source)
+    add_executable(${tool_name} WIN32 ${tool_source})
+    target_compile_options(${tool_name} PRIVATE ${NUVELO_LEAN_FLAGS} ${bare_flags})
+    target_compile_definitions(${tool_name} PRIVATE UNICODE _UNICODE)
+    target_link_libraries(${tool_name} PRIVATE ${NUVELO_SYSTEM_LIBS})
+    target_link_options(${tool_name} PRIVATE -municode -mwindows -static -s -Wl,--gc-sections
+        -Wl,--disable-dynamicbase,--disable-nxcompat,--tsaware -Wl,--no-insert-timestamp)
+    if(NUVELO_ARCH_TAG STREQUAL "x64")
+        target_link_options(${tool_name} PRIVATE -Wl,--disable-high-entropy-va)
+    endif()
     set_target_properties(${tool_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tools)
 endforeach()

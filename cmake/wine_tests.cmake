@@ -24,6 +24,10 @@ nuvelo_windows_path(NUVELO_EXE32 ${NUVELO_WIN32_DIR}/Nuvelo.exe)
 add_test(NAME wine64.unit COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_unit_tests.exe --gtest_brief=1)
 set_tests_properties(wine64.unit PROPERTIES LABELS wine64 TIMEOUT ${NUVELO_TIMEOUT_WINE64_UNIT})
 
+set(NUVELO_TIMEOUT_WINE64_GUARD 60)   # three starts: about 2 s
+add_test(NAME wine64.guard COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_guard_test.exe)
+set_tests_properties(wine64.guard PROPERTIES LABELS wine64 TIMEOUT ${NUVELO_TIMEOUT_WINE64_GUARD})
+
 file(GLOB SHELL_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
 if(SHELL_TEST_SOURCES)
     add_test(NAME wine64.shell COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_shell_tests.exe --gtest_brief=1)

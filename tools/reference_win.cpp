@@ -1,7 +1,7 @@
 // The least a window with one line of text can do: register a class, create a visible
-// window with one static label, run the message loop, end when closed. Built with the
-// program's own flags and libraries, it is the start-up and memory floor that the
-// benchmark compares Nuvelo against.
+// window with one static label, run the message loop, end when closed. The benchmark
+// compares Nuvelo against it built twice: bare (reference_bare, the start-up limit) and
+// with the program's own flags, libraries and stack guard (reference).
 #include <windows.h>
 
 namespace {

@@ -1,7 +1,8 @@
 // Measures Nuvelo against the reference window under the same Wine; scripts/bench runs
 // it and gathers its output into bench/results.json.
 //
-//   nuvelo_bench.exe startup <Nuvelo.exe> <reference.exe> <starts per program>
+//   nuvelo_bench.exe startup <Nuvelo.exe> <bare reference.exe> <reference.exe> <starts per program>
+//   nuvelo_bench.exe seed <seed_cost.exe> <starts per way>
 //   nuvelo_bench.exe idle <Nuvelo.exe> <reference.exe> <seconds> <queue hook dll>
 //   nuvelo_bench.exe refresh <Nuvelo.exe> <interval ms> <changes> <queue hook dll>
 //   nuvelo_bench.exe fit <repeats> [option...]
@@ -380,36 +381,86 @@ HHOOK HookQueue(HMODULE hookModule, const Started& started, QueueCounts& counts)
 }
 
 // ---------------------------------------------------------------------------
-// Start-up: the two programs alternately, each start timed to its visible window.
+// Start-up: Nuvelo and the reference window without and with the program's hardening
+// in turn, each start timed to its visible window.
 
-int BenchStartup(const std::wstring& nuvelo, const std::wstring& reference, int starts) {
+int BenchStartup(const std::wstring& nuvelo,
+                 const std::wstring& bare,
+                 const std::wstring& hardened,
+                 int starts) {
     SetWallpaper(BENCH_WALLPAPER);
     SetInterval(1800000);
-    std::vector<double> nuveloMs;
-    std::vector<double> referenceMs;
+    const std::wstring* programs[3] = {&nuvelo, &bare, &hardened};
+    std::vector<double> ms[3];
     // One start of each first, not counted: the first one pays for cold caches.
     for (int round = -1; round < starts; ++round) {
-        for (int which = 0; which < 2; ++which) {
-            // Alternate which goes first, so that neither always follows the other.
-            const bool runNuvelo = ((round & 1) == 0) == (which == 0);
-            Started started = StartAndWaitVisible(runNuvelo ? nuvelo : reference, L"",
-                                                  runNuvelo ? NUVELO_CLASS : REFERENCE_CLASS);
+        for (int which = 0; which < 3; ++which) {
+            // Rotate which goes first, so that none always follows the same one.
+            const int program = (round + 3 + which) % 3;
+            Started started =
+                StartAndWaitVisible(*programs[program], L"", program == 0 ? NUVELO_CLASS : REFERENCE_CLASS);
             if (started.window == nullptr) {
-                std::fprintf(stderr, "no visible window after a start of %ls\n",
-                             runNuvelo ? L"Nuvelo" : L"reference");
+                std::fprintf(stderr, "no visible window after a start of %ls\n", programs[program]->c_str());
                 EndStarted(started);
                 return 1;
             }
             if (round >= 0) {
-                (runNuvelo ? nuveloMs : referenceMs).push_back(started.visibleMs - started.startMs);
+                ms[program].push_back(started.visibleMs - started.startMs);
             }
             EndStarted(started);
         }
     }
     PrintNumber("startup_starts_each", starts);
-    PrintSpread("startup_nuvelo_ms", nuveloMs);
-    PrintSpread("startup_reference_ms", referenceMs);
-    PrintNumber("startup_ratio", Quantile(nuveloMs, 0.5) / Quantile(referenceMs, 0.5));
+    PrintSpread("startup_nuvelo_ms", ms[0]);
+    PrintSpread("startup_reference_ms", ms[1]);
+    PrintSpread("startup_hardened_ms", ms[2]);
+    PrintNumber("startup_ratio", Quantile(ms[0], 0.5) / Quantile(ms[1], 0.5));
+    PrintNumber("startup_hardened_ratio", Quantile(ms[0], 0.5) / Quantile(ms[2], 0.5));
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The stack guard's seeding: tools/seed_cost.exe times one seeding in a fresh process,
+// alone and followed by a first window, and ends with the time in tenths of a
+// microsecond.
+
+int BenchSeed(const std::wstring& seedCost, int starts) {
+    const wchar_t* ways[4] = {L"crypt", L"rtl", L"crypt window", L"rtl window"};
+    const char* keys[4] = {"seed_crypt_us", "seed_rtl_us", "seed_crypt_window_us", "seed_rtl_window_us"};
+    std::vector<double> us[4];
+    int failures[4] = {};
+    for (int round = -1; round < starts; ++round) {
+        for (int way = 0; way < 4; ++way) {
+            std::wstring line = L"\"" + seedCost + L"\" " + ways[way];
+            STARTUPINFOW startup{};
+            startup.cb = sizeof(startup);
+            PROCESS_INFORMATION info{};
+            // 259 tenths of a microsecond read as STILL_ACTIVE: the wait tells the end.
+            DWORD code = 0xFFFFFFFF;
+            if (CreateProcessW(seedCost.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info)) {
+                if (WaitForSingleObject(info.hProcess, START_BOUND_MS) == WAIT_OBJECT_0) {
+                    GetExitCodeProcess(info.hProcess, &code);
+                } else {
+                    TerminateProcess(info.hProcess, 1);
+                }
+                CloseHandle(info.hThread);
+                CloseHandle(info.hProcess);
+            }
+            if (code == 0xFFFFFFFF) {
+                // No random bytes (the provider refused; libssp would then fall back to
+                // a fixed guard) or no end: counted, not timed.
+                std::fprintf(stderr, "%ls %ls gave no time\n", seedCost.c_str(), ways[way]);
+                ++failures[way];
+            } else if (round >= 0) {
+                us[way].push_back(code / 10.0);
+            }
+        }
+    }
+    for (int way = 0; way < 4; ++way) {
+        PrintSpread(keys[way], us[way]);
+        PrintNumber((std::string(keys[way]) + "_failures").c_str(), failures[way]);
+    }
     return 0;
 }
 
@@ -727,7 +778,8 @@ int BenchFit(int repeats, const std::vector<const char16_t*>& options) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: nuvelo_bench startup <Nuvelo.exe> <reference.exe> <starts>\n"
+                 "usage: nuvelo_bench startup <Nuvelo.exe> <bare reference.exe> <reference.exe> <starts>\n"
+                 "       nuvelo_bench seed <seed_cost.exe> <starts>\n"
                  "       nuvelo_bench idle <Nuvelo.exe> <reference.exe> <seconds> <hook.dll>\n"
                  "       nuvelo_bench refresh <Nuvelo.exe> <interval ms> <changes> <hook.dll>\n"
                  "       nuvelo_bench fit <repeats> [option...]\n"
@@ -744,8 +796,10 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring command = argv[1];
     SaveRegistry();
     int result = 2;
-    if (command == L"startup" && argc == 5) {
-        result = BenchStartup(argv[2], argv[3], _wtoi(argv[4]));
+    if (command == L"startup" && argc == 6) {
+        result = BenchStartup(argv[2], argv[3], argv[4], _wtoi(argv[5]));
+    } else if (command == L"seed" && argc == 4) {
+        result = BenchSeed(argv[2], _wtoi(argv[3]));
     } else if (command == L"idle" && argc == 6) {
         result = BenchIdle(argv[2], argv[3], _wtof(argv[4]), argv[5]);
     } else if (command == L"refresh" && argc == 6) {
