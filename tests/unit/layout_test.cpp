@@ -48,6 +48,8 @@ TextExtent FakeLineExtent(void* context, int32_t index) {
 
 const TextMeasurer fakeMeasurer{&fonts, FakeCreateLabelFont, FakeCellHeight, FakeLineExtent};
 
+constexpr int32_t SCREEN_HEIGHT = 1080;
+
 // Starts every layout with the defaults, a title bar 8 wider and 31 taller than the
 // bare window, and the lines given; a new font source of default height 16.
 void Prepare(std::vector<const char16_t*> texts) {
@@ -120,7 +122,7 @@ TEST(LabelLayout, OutcomeTableRows) {
         settings.windowWidth = c.windowWidth;
         settings.fixedLineHeight = c.fixedLineHeight;
         settings.lineHeight = c.lineHeight;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(c.expected.labelWidth, layout.labelWidth) << c.name;
         EXPECT_EQ(c.expected.rowHeight, layout.rowHeight) << c.name;
         EXPECT_EQ(c.expected.outerWidth, layout.outerWidth) << c.name;
@@ -144,7 +146,7 @@ TEST(LabelLayout, FrameExtrasFollowTheFrameInForce) {
         PrepareTwoLines();
         settings.captionFrame = c.caption;
         settings.thinFrame = c.thin;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(80, layout.labelWidth);
         EXPECT_EQ(c.outerWidth, layout.outerWidth) << c.caption << c.thin;
         EXPECT_EQ(c.outerHeight, layout.outerHeight) << c.caption << c.thin;
@@ -166,7 +168,7 @@ TEST(LabelLayout, RowFitNarrowsTheLabelOnlyWhileAboveAvailWidth) {
         settings.windowWidth = 100;
         settings.fixedLineHeight = 1;
         settings.lineHeight = c.lineHeight;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(c.labelWidth, layout.labelWidth) << c.lineHeight;
         EXPECT_EQ(c.lineHeight, layout.rowHeight);
         EXPECT_EQ(c.lineHeight, fonts.requested.back());
@@ -178,7 +180,7 @@ TEST(LabelLayout, NoLines) {
     Prepare({});
     settings.windowWidth = 100;
     settings.lineHeight = 20;
-    LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(92, layout.labelWidth);
     EXPECT_EQ(20, layout.rowHeight);
     EXPECT_EQ(100, layout.outerWidth);
@@ -187,7 +189,7 @@ TEST(LabelLayout, NoLines) {
     Prepare({});
     settings.customFont = 1;
     settings.fontSize = 9;
-    layout = ComputeLabelLayout(fakeMeasurer);
+    layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(0, layout.labelWidth);
     EXPECT_EQ(0, layout.rowHeight);
     EXPECT_EQ(8, layout.outerWidth);
@@ -206,7 +208,7 @@ TEST(LabelLayout, FixedWidthBelowTheFrameLeavesFontHeightOne) {
         settings.fontSize = 6;
         settings.fixedWidth = 1;
         settings.windowWidth = 5;  // availWidth -3
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ((std::vector<int32_t>{6, 6, 5, 4, 3, 2, 1}), fonts.requested) << lineTotal;
         EXPECT_EQ(-3, layout.labelWidth);
         EXPECT_EQ(5, layout.outerWidth);
@@ -225,7 +227,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedOnceAndReused) {
     settings.customFont = 1;
     settings.fixedWidth = 1;
     settings.windowWidth = 58;
-    ComputeLabelLayout(fakeMeasurer);
+    ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);  // the cell of the default-height font
     EXPECT_EQ(0, fonts.requested.front());
     EXPECT_EQ(16, fonts.requested[1]);
@@ -234,7 +236,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedOnceAndReused) {
     // A later layout starts from the stored size, whatever the default height is now.
     fonts.defaultHeight = 24;
     fonts.requested.clear();
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);
     EXPECT_EQ(16, fonts.requested.front());
     EXPECT_EQ(16, fonts.requested[1]);
@@ -248,7 +250,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedForARowFitAlone) {
     settings.customFont = 1;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 15;
-    ComputeLabelLayout(fakeMeasurer);
+    ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);
     EXPECT_EQ((std::vector<int32_t>{0, 16, 15}), fonts.requested);
     ExpectOneLiveFont();
@@ -263,7 +265,7 @@ TEST(LabelLayout, RowFitStartsAgainFromFontSizeWhenTheWidthFitFoundNothing) {
     settings.windowWidth = 5;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 12;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     std::vector<int32_t> expected{20};
     for (int32_t h = 20; h >= 1; --h) {
         expected.push_back(h);
@@ -283,7 +285,7 @@ TEST(LabelLayout, RowFitWithNoHeightLeavesFontHeightOne) {
     settings.fontSize = 4;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 0;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ((std::vector<int32_t>{4, 4, 3, 2, 1}), fonts.requested);
     EXPECT_EQ(0, layout.rowHeight);
     EXPECT_EQ(31, layout.outerHeight);
@@ -298,7 +300,7 @@ TEST(LabelLayout, FontsAreReplacedNotLeakedAcrossLayouts) {
     settings.fixedLineHeight = 1;
     settings.lineHeight = 3;
     for (int i = 0; i < 5; ++i) {
-        ComputeLabelLayout(fakeMeasurer);
+        ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         ExpectOneLiveFont();
     }
     EXPECT_EQ(5 * (1 + 17 + 2), fonts.created);  // step 1, widths 20 to 4, rows 4 and 3
@@ -308,32 +310,41 @@ TEST(LabelLayout, TenHugeRowsOverflowTheOuterHeight) {
     Prepare({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10"});
     settings.fixedLineHeight = 1;
     settings.lineHeight = INT32_MAX;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(INT32_MAX, layout.rowHeight);
     EXPECT_EQ(INT32_MAX, layout.outerHeight);
 }
 
-// A huge requested size would make the fit count down one font per pixel for ever;
-// the fit starts at the largest sensible height instead and still finds the answer.
-TEST(LabelLayout, HugeFontSizeFitDoesNotCountDownFromIt) {
-    for (bool byRow : {false, true}) {
+// A fit counts down one font per pixel, so it starts no higher than the larger of the
+// screen and the fixed row, and never above MAX_FIT_FONT_HEIGHT; it still finds the answer.
+TEST(LabelLayout, FitStartsAtMostAtTheScreenOrTheFixedRow) {
+    const struct {
+        const char* name;
+        int32_t screenHeight, fontSize, windowWidth, lineHeight;  // a width or row of 0 is not fixed
+        int32_t start, end;
+    } cases[] = {
+        {"screen bound, width fit", 1080, 99999, 60, 0, 1080, 10},  // availWidth 52: 5 x 10 fits
+        {"screen bound, row fit", 1080, INT32_MAX, 0, 40, 1080, 40},
+        {"a fixed row above the screen keeps its font", 1080, 2500, 0, 2500, 2500, 2500},
+        {"cap over a taller screen", 20000, INT32_MAX, 208, 0, MAX_FIT_FONT_HEIGHT, 40},
+        {"cap over a taller row", 1080, INT32_MAX, 0, 20000, MAX_FIT_FONT_HEIGHT, MAX_FIT_FONT_HEIGHT},
+        {"screen unknown", 0, INT32_MAX, 208, 0, MAX_FIT_FONT_HEIGHT, 40},
+    };
+    for (const auto& c : cases) {
         PrepareTwoLines();
         settings.customFont = 1;
-        settings.fontSize = INT32_MAX;
-        if (byRow) {
-            settings.fixedLineHeight = 1;
-            settings.lineHeight = 40;  // tallest = height: fits at 40
-        } else {
-            settings.fixedWidth = 1;
-            settings.windowWidth = 208;  // availWidth 200 = 5 x 40: fits at 40
-        }
-        ComputeLabelLayout(fakeMeasurer);
-        ASSERT_GE(fonts.requested.size(), 2u);
-        EXPECT_EQ(INT32_MAX, fonts.requested[0]) << byRow;  // the requested font is still made first
-        EXPECT_EQ(MAX_FIT_FONT_HEIGHT, fonts.requested[1]) << byRow;
-        EXPECT_EQ(40, fonts.requested.back()) << byRow;
-        EXPECT_EQ(size_t{2 + MAX_FIT_FONT_HEIGHT - 40}, fonts.requested.size()) << byRow;
-        EXPECT_EQ(INT32_MAX, settings.fontSize) << byRow;
+        settings.fontSize = c.fontSize;
+        settings.fixedWidth = c.windowWidth > 0;
+        settings.windowWidth = c.windowWidth;
+        settings.fixedLineHeight = c.lineHeight > 0;
+        settings.lineHeight = c.lineHeight;
+        ComputeLabelLayout(fakeMeasurer, c.screenHeight);
+        ASSERT_GE(fonts.requested.size(), 2u) << c.name;
+        EXPECT_EQ(c.fontSize, fonts.requested[0]) << c.name;  // the requested font is still made first
+        EXPECT_EQ(c.start, fonts.requested[1]) << c.name;
+        EXPECT_EQ(c.end, fonts.requested.back()) << c.name;
+        EXPECT_EQ(size_t(2 + c.start - c.end), fonts.requested.size()) << c.name;
+        EXPECT_EQ(c.fontSize, settings.fontSize) << c.name;
         ExpectOneLiveFont();
     }
 }
