@@ -87,6 +87,8 @@ struct OutcomeCase {
     int32_t fontSizeAfter;
     LabelLayout expected;
     int32_t leading = 0;  // of the measurer's cell height
+    int32_t screenHeight = SCREEN_HEIGHT;
+    int32_t firstFit = 0;  // the height a fit starts at, when one runs
 };
 
 }  // namespace
@@ -111,6 +113,10 @@ TEST(LabelLayout, OutcomeTableRows) {
         {"fit to the tallest display", 1, 1, 8640, 0, 0, 1, 8640, 8640, 8640, {43200, 8640, 43208, 17311}},
         // Both: the row fit starts from the width fit's 10 and goes down to 8.
         {"fit to both", 1, 1, 20, 1, 58, 1, 8, 8, 20, {50, 8, 58, 47}},
+        // A fit starts no higher than the screen or the fixed row, whichever is taller.
+        {"screen bound", 1, 1, 99999, 1, 60, 0, 0, 10, 99999, {52, 10, 60, 51}, 0, 1080, 1080},
+        {"row bound", 1, 1, 2500, 0, 0, 1, 2500, 2500, 2500, {12500, 2500, 12508, 5031}, 0, 1080, 2500},
+        {"screen unknown", 1, 1, 99999, 1, 60, 0, 0, 10, 99999, {52, 10, 60, 51}, 0, 0, MAX_FIT_FONT_HEIGHT},
     };
     for (const OutcomeCase& c : cases) {
         PrepareTwoLines();
@@ -122,12 +128,15 @@ TEST(LabelLayout, OutcomeTableRows) {
         settings.windowWidth = c.windowWidth;
         settings.fixedLineHeight = c.fixedLineHeight;
         settings.lineHeight = c.lineHeight;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, c.screenHeight);
         EXPECT_EQ(c.expected.labelWidth, layout.labelWidth) << c.name;
         EXPECT_EQ(c.expected.rowHeight, layout.rowHeight) << c.name;
         EXPECT_EQ(c.expected.outerWidth, layout.outerWidth) << c.name;
         EXPECT_EQ(c.expected.outerHeight, layout.outerHeight) << c.name;
         EXPECT_EQ(c.fontSizeAfter, settings.fontSize) << c.name;
+        if (c.firstFit != 0) {
+            EXPECT_EQ(c.firstFit, fonts.requested.at(1)) << c.name;
+        }
         if (c.customFont) {
             EXPECT_EQ(c.fontHeight, fonts.requested.back()) << c.name;
             ExpectOneLiveFont();
@@ -315,36 +324,28 @@ TEST(LabelLayout, TenHugeRowsOverflowTheOuterHeight) {
     EXPECT_EQ(INT32_MAX, layout.outerHeight);
 }
 
-// A fit counts down one font per pixel, so it starts no higher than the larger of the
-// screen and the fixed row, and never above MAX_FIT_FONT_HEIGHT; it still finds the answer.
-TEST(LabelLayout, FitStartsAtMostAtTheScreenOrTheFixedRow) {
-    const struct {
-        const char* name;
-        int32_t screenHeight, fontSize, windowWidth, lineHeight;  // a width or row of 0 is not fixed
-        int32_t start, end;
-    } cases[] = {
-        {"screen bound, width fit", 1080, 99999, 60, 0, 1080, 10},  // availWidth 52: 5 x 10 fits
-        {"screen bound, row fit", 1080, INT32_MAX, 0, 40, 1080, 40},
-        {"a fixed row above the screen keeps its font", 1080, 2500, 0, 2500, 2500, 2500},
-        {"cap over a taller screen", 20000, INT32_MAX, 208, 0, MAX_FIT_FONT_HEIGHT, 40},
-        {"cap over a taller row", 1080, INT32_MAX, 0, 20000, MAX_FIT_FONT_HEIGHT, MAX_FIT_FONT_HEIGHT},
-        {"screen unknown", 0, INT32_MAX, 208, 0, MAX_FIT_FONT_HEIGHT, 40},
-    };
-    for (const auto& c : cases) {
+// A huge requested size would make the fit count down one font per pixel for ever;
+// even on a taller screen the fit starts at the largest sensible height and still finds
+// the answer.
+TEST(LabelLayout, HugeFontSizeFitDoesNotCountDownFromIt) {
+    for (bool byRow : {false, true}) {
         PrepareTwoLines();
         settings.customFont = 1;
-        settings.fontSize = c.fontSize;
-        settings.fixedWidth = c.windowWidth > 0;
-        settings.windowWidth = c.windowWidth;
-        settings.fixedLineHeight = c.lineHeight > 0;
-        settings.lineHeight = c.lineHeight;
-        ComputeLabelLayout(fakeMeasurer, c.screenHeight);
-        ASSERT_GE(fonts.requested.size(), 2u) << c.name;
-        EXPECT_EQ(c.fontSize, fonts.requested[0]) << c.name;  // the requested font is still made first
-        EXPECT_EQ(c.start, fonts.requested[1]) << c.name;
-        EXPECT_EQ(c.end, fonts.requested.back()) << c.name;
-        EXPECT_EQ(size_t(2 + c.start - c.end), fonts.requested.size()) << c.name;
-        EXPECT_EQ(c.fontSize, settings.fontSize) << c.name;
+        settings.fontSize = INT32_MAX;
+        if (byRow) {
+            settings.fixedLineHeight = 1;
+            settings.lineHeight = 40;  // tallest = height: fits at 40
+        } else {
+            settings.fixedWidth = 1;
+            settings.windowWidth = 208;  // availWidth 200 = 5 x 40: fits at 40
+        }
+        ComputeLabelLayout(fakeMeasurer, 20000);
+        ASSERT_GE(fonts.requested.size(), 2u);
+        EXPECT_EQ(INT32_MAX, fonts.requested[0]) << byRow;  // the requested font is still made first
+        EXPECT_EQ(MAX_FIT_FONT_HEIGHT, fonts.requested[1]) << byRow;
+        EXPECT_EQ(40, fonts.requested.back()) << byRow;
+        EXPECT_EQ(size_t{2 + MAX_FIT_FONT_HEIGHT - 40}, fonts.requested.size()) << byRow;
+        EXPECT_EQ(INT32_MAX, settings.fontSize) << byRow;
         ExpectOneLiveFont();
     }
 }
