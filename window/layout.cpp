@@ -44,8 +44,16 @@ bool LinesFit(const TextMeasurer& measurer, int32_t limit, bool byWidth) {
     return true;
 }
 
-int32_t FitStart(int32_t height) {
-    return height > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : height;
+// The highest font a fit tries. A font's rows are at least its height, so a font taller
+// than both the screen and the fixed row gives a window taller than the whole screen
+// whatever it fits; counting down to the screen's height from there only costs time
+// (seconds from 8,640, hidden, at every re-layout).
+int32_t FitCeiling(int32_t screenHeight) {
+    int32_t ceiling = screenHeight > 0 ? screenHeight : MAX_FIT_FONT_HEIGHT;
+    if (settings.fixedLineHeight && settings.lineHeight > ceiling) {
+        ceiling = settings.lineHeight;
+    }
+    return ceiling > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : ceiling;
 }
 
 // A font size of 0 becomes the cell height of the face's default font the first time a
@@ -58,7 +66,7 @@ void DeriveFontSize(const TextMeasurer& measurer) {
 
 }  // namespace
 
-LabelLayout ComputeLabelLayout(const TextMeasurer& measurer) {
+LabelLayout ComputeLabelLayout(const TextMeasurer& measurer, int32_t screenHeight) {
     const bool fit = settings.customFont && settings.fitFont;
     if (settings.customFont) {
         measurer.CreateLabelFont(measurer.context, settings.fontSize);
@@ -66,13 +74,14 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer) {
     const FrameExtra extra = CurrentFrameExtra();
     const int32_t availWidth = ClampToInt32(int64_t{settings.windowWidth} - extra.cx);
     int32_t widthFitHeight = 0;
+    const int32_t ceiling = FitCeiling(screenHeight);
     LabelLayout layout{};
 
     if (settings.fixedWidth) {
         layout.labelWidth = availWidth;
         if (fit) {
             DeriveFontSize(measurer);
-            for (int32_t h = FitStart(settings.fontSize); h > 0; --h) {
+            for (int32_t h = settings.fontSize < ceiling ? settings.fontSize : ceiling; h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
                 if (LinesFit(measurer, availWidth, true)) {
                     widthFitHeight = h;
@@ -91,7 +100,7 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer) {
             DeriveFontSize(measurer);
             // A width fit that found no height counts as none: start again from fontSize.
             const int32_t start = widthFitHeight > 0 ? widthFitHeight : settings.fontSize;
-            for (int32_t h = FitStart(start); h > 0; --h) {
+            for (int32_t h = start < ceiling ? start : ceiling; h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
                 if (LinesFit(measurer, settings.lineHeight, false)) {
                     break;

@@ -21,9 +21,8 @@ struct TextMeasurer {
 };
 
 // Where a fit starts counting down at the most: the height of the tallest display made
-// (16K, 8,640 pixels). A font's rows are at least its height, so a taller font gives a
-// window no display shows, whatever the fixed width or row height; and counting down
-// from a size such as s2147483647 one pixel (one font) at a time would never end.
+// (16K, 8,640 pixels). Counting down from a size such as s2147483647 one pixel (one
+// font) at a time would never end.
 constexpr int32_t MAX_FIT_FONT_HEIGHT = 8640;
 
 struct LabelLayout {
@@ -36,7 +35,9 @@ struct LabelLayout {
 // Fits the font, then sizes the labels and the window for lines[0] to lines[lineCount - 1].
 // labelWidth is availWidth under a fixed width even when that is negative, so that
 // outerWidth stays windowWidth; LabelWindowWidth gives what a label window can take.
-LabelLayout ComputeLabelLayout(const TextMeasurer& measurer);
+// screenHeight is the virtual screen's height (0 when unknown): a fit starts no higher
+// than it or the fixed row height, whichever is larger.
+LabelLayout ComputeLabelLayout(const TextMeasurer& measurer, int32_t screenHeight);
 
 // The width handed to each label window: labelWidth, or 0 when it is negative.
 int32_t LabelWindowWidth(const LabelLayout& layout);

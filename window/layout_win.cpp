@@ -116,7 +116,8 @@ int LayoutLabels(HWND window, int initial, int reread) {
 
     const HDC dc = GetDC(window);
     GdiMeasuring measuring;
-    const LabelLayout layout = ComputeLabelLayout(GdiTextMeasurer(&measuring, dc));
+    const LabelLayout layout =
+        ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EndGdiMeasuring(&measuring);
     ReleaseDC(window, dc);
 

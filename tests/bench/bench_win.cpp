@@ -8,8 +8,9 @@
 //   nuvelo_bench.exe fit <repeats> [option...]
 //   nuvelo_bench.exe notice <Nuvelo.exe> <changes>
 //
-// fit lays out ten lines with the options given, by default s8640 W60: the fit starts at
-// its highest and only the smallest fonts fit the width.
+// fit lays out ten lines with the options given, by default s99999 W60: the fit starts at
+// its highest without a fixed row (the screen's height) and only the smallest fonts fit
+// the width.
 //
 // Prints one "key value" line per figure (a number, or a JSON array of numbers).
 // The registry values it changes (WallPaperSource, the slideshow Interval) are put back
@@ -812,7 +813,7 @@ int wmain(int argc, wchar_t** argv) {
             options.push_back(reinterpret_cast<const char16_t*>(argv[i]));
         }
         if (options.empty()) {
-            options = {u"s8640", u"W60"};
+            options = {u"s99999", u"W60"};
         }
         result = BenchFit(_wtoi(argv[2]), options);
     } else {

@@ -13,8 +13,8 @@
 
 namespace {
 
-// A fit starts at the requested size, or at the height of a 16K display (8,640 pixels)
-// when that is smaller: no taller font gives a window any display can show.
+// A fit starts at the requested size, or lower: at the larger of the screen's height and
+// a fixed row height, and never above the height of a 16K display (8,640 pixels).
 constexpr int32_t FIT_START_CAP = 8640;
 
 // Largest font height the target lets a fit count down from: the countdown is one font
@@ -144,6 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         thinExtraCx = thinExtraCx & 15;
         thinExtraCy = thinExtraCy & 15;
     }
+    // Mostly screens of real sizes; now and then none known (0) or one above the cap.
+    const int32_t screenHeight = smallSizes ? in.Below(3000) : in.Below(FIT_START_CAP * 3);
     model = Model{};
     model.height = -1;
     model.systemHeight = in.Below(100);
@@ -162,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool fitsSomething = fit && (settings.fixedWidth || settings.fixedLineHeight);
 
     TextMeasurer measurer{nullptr, CreateLabelFont, CellHeight, LineExtent};
-    const LabelLayout layout = ComputeLabelLayout(measurer);
+    const LabelLayout layout = ComputeLabelLayout(measurer, screenHeight);
 
     // Outer size = label size + frame extras.
     Check(layout.outerWidth == Saturate(int64_t{layout.labelWidth} + extra.cx));
@@ -179,12 +181,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // One creation at the start and at most one per pixel in each fit loop.
     Check(model.creations <= 1 + 2 * int64_t{start});
 
+    int32_t ceiling = screenHeight == 0 ? FIT_START_CAP : screenHeight;
+    if (settings.fixedLineHeight && settings.lineHeight > ceiling) {
+        ceiling = settings.lineHeight;
+    }
+    ceiling = ceiling > FIT_START_CAP ? FIT_START_CAP : ceiling;
     int32_t font = settings.customFont ? before.fontSize : -1;
     int32_t widthFit = 0;
     if (settings.fixedWidth) {
         Check(layout.labelWidth == availWidth);
         if (fit) {
-            widthFit = Bisect(start > FIT_START_CAP ? FIT_START_CAP : start,
+            widthFit = Bisect(start > ceiling ? ceiling : start,
                               [&](int32_t h) { return WidestAt(h) <= availWidth; });
             font = widthFit > 0 ? widthFit : 1;
             if (start == 0) {
@@ -201,7 +208,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Check(layout.rowHeight == settings.lineHeight);
         if (fit) {
             int32_t top = widthFit > 0 ? widthFit : start;
-            top = top > FIT_START_CAP ? FIT_START_CAP : top;
+            top = top > ceiling ? ceiling : top;
             const int32_t rowFit =
                 Bisect(top, [&](int32_t h) { return TallestAt(h) <= settings.lineHeight; });
             if (top > 0) {

@@ -48,6 +48,8 @@ TextExtent FakeLineExtent(void* context, int32_t index) {
 
 const TextMeasurer fakeMeasurer{&fonts, FakeCreateLabelFont, FakeCellHeight, FakeLineExtent};
 
+constexpr int32_t SCREEN_HEIGHT = 1080;
+
 // Starts every layout with the defaults, a title bar 8 wider and 31 taller than the
 // bare window, and the lines given; a new font source of default height 16.
 void Prepare(std::vector<const char16_t*> texts) {
@@ -85,6 +87,8 @@ struct OutcomeCase {
     int32_t fontSizeAfter;
     LabelLayout expected;
     int32_t leading = 0;  // of the measurer's cell height
+    int32_t screenHeight = SCREEN_HEIGHT;
+    int32_t firstFit = 0;  // the height a fit starts at, when one runs
 };
 
 }  // namespace
@@ -109,6 +113,10 @@ TEST(LabelLayout, OutcomeTableRows) {
         {"fit to the tallest display", 1, 1, 8640, 0, 0, 1, 8640, 8640, 8640, {43200, 8640, 43208, 17311}},
         // Both: the row fit starts from the width fit's 10 and goes down to 8.
         {"fit to both", 1, 1, 20, 1, 58, 1, 8, 8, 20, {50, 8, 58, 47}},
+        // A fit starts no higher than the screen or the fixed row, whichever is taller.
+        {"screen bound", 1, 1, 99999, 1, 60, 0, 0, 10, 99999, {52, 10, 60, 51}, 0, 1080, 1080},
+        {"row bound", 1, 1, 2500, 0, 0, 1, 2500, 2500, 2500, {12500, 2500, 12508, 5031}, 0, 1080, 2500},
+        {"screen unknown", 1, 1, 99999, 1, 60, 0, 0, 10, 99999, {52, 10, 60, 51}, 0, 0, MAX_FIT_FONT_HEIGHT},
     };
     for (const OutcomeCase& c : cases) {
         PrepareTwoLines();
@@ -120,12 +128,15 @@ TEST(LabelLayout, OutcomeTableRows) {
         settings.windowWidth = c.windowWidth;
         settings.fixedLineHeight = c.fixedLineHeight;
         settings.lineHeight = c.lineHeight;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, c.screenHeight);
         EXPECT_EQ(c.expected.labelWidth, layout.labelWidth) << c.name;
         EXPECT_EQ(c.expected.rowHeight, layout.rowHeight) << c.name;
         EXPECT_EQ(c.expected.outerWidth, layout.outerWidth) << c.name;
         EXPECT_EQ(c.expected.outerHeight, layout.outerHeight) << c.name;
         EXPECT_EQ(c.fontSizeAfter, settings.fontSize) << c.name;
+        if (c.firstFit != 0) {
+            EXPECT_EQ(c.firstFit, fonts.requested.at(1)) << c.name;
+        }
         if (c.customFont) {
             EXPECT_EQ(c.fontHeight, fonts.requested.back()) << c.name;
             ExpectOneLiveFont();
@@ -144,7 +155,7 @@ TEST(LabelLayout, FrameExtrasFollowTheFrameInForce) {
         PrepareTwoLines();
         settings.captionFrame = c.caption;
         settings.thinFrame = c.thin;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(80, layout.labelWidth);
         EXPECT_EQ(c.outerWidth, layout.outerWidth) << c.caption << c.thin;
         EXPECT_EQ(c.outerHeight, layout.outerHeight) << c.caption << c.thin;
@@ -166,7 +177,7 @@ TEST(LabelLayout, RowFitNarrowsTheLabelOnlyWhileAboveAvailWidth) {
         settings.windowWidth = 100;
         settings.fixedLineHeight = 1;
         settings.lineHeight = c.lineHeight;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(c.labelWidth, layout.labelWidth) << c.lineHeight;
         EXPECT_EQ(c.lineHeight, layout.rowHeight);
         EXPECT_EQ(c.lineHeight, fonts.requested.back());
@@ -178,7 +189,7 @@ TEST(LabelLayout, NoLines) {
     Prepare({});
     settings.windowWidth = 100;
     settings.lineHeight = 20;
-    LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(92, layout.labelWidth);
     EXPECT_EQ(20, layout.rowHeight);
     EXPECT_EQ(100, layout.outerWidth);
@@ -187,7 +198,7 @@ TEST(LabelLayout, NoLines) {
     Prepare({});
     settings.customFont = 1;
     settings.fontSize = 9;
-    layout = ComputeLabelLayout(fakeMeasurer);
+    layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(0, layout.labelWidth);
     EXPECT_EQ(0, layout.rowHeight);
     EXPECT_EQ(8, layout.outerWidth);
@@ -214,7 +225,7 @@ TEST(LabelLayout, FixedWidthAtOrBelowTheFrame) {
         settings.fontSize = 6;
         settings.fixedWidth = 1;
         settings.windowWidth = c.windowWidth;
-        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+        const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         EXPECT_EQ(c.requested, fonts.requested) << c.texts.size() << " lines, W" << c.windowWidth;
         EXPECT_EQ(c.windowWidth - 8, layout.labelWidth);
         EXPECT_EQ(c.windowWidth, layout.outerWidth);
@@ -233,7 +244,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedOnceAndReused) {
     settings.customFont = 1;
     settings.fixedWidth = 1;
     settings.windowWidth = 58;
-    ComputeLabelLayout(fakeMeasurer);
+    ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);  // the cell of the default-height font
     EXPECT_EQ(0, fonts.requested.front());
     EXPECT_EQ(16, fonts.requested[1]);
@@ -242,7 +253,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedOnceAndReused) {
     // A later layout starts from the stored size, whatever the default height is now.
     fonts.defaultHeight = 24;
     fonts.requested.clear();
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);
     EXPECT_EQ(16, fonts.requested.front());
     EXPECT_EQ(16, fonts.requested[1]);
@@ -256,7 +267,7 @@ TEST(LabelLayout, FontSizeZeroIsDerivedForARowFitAlone) {
     settings.customFont = 1;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 15;
-    ComputeLabelLayout(fakeMeasurer);
+    ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(16, settings.fontSize);
     EXPECT_EQ((std::vector<int32_t>{0, 16, 15}), fonts.requested);
     ExpectOneLiveFont();
@@ -271,7 +282,7 @@ TEST(LabelLayout, RowFitStartsAgainFromFontSizeWhenTheWidthFitFoundNothing) {
     settings.windowWidth = 5;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 12;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     std::vector<int32_t> expected{20};
     for (int32_t h = 20; h >= 1; --h) {
         expected.push_back(h);
@@ -291,7 +302,7 @@ TEST(LabelLayout, RowFitWithNoHeightLeavesFontHeightOne) {
     settings.fontSize = 4;
     settings.fixedLineHeight = 1;
     settings.lineHeight = 0;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ((std::vector<int32_t>{4, 4, 3, 2, 1}), fonts.requested);
     EXPECT_EQ(0, layout.rowHeight);
     EXPECT_EQ(31, layout.outerHeight);
@@ -306,7 +317,7 @@ TEST(LabelLayout, FontsAreReplacedNotLeakedAcrossLayouts) {
     settings.fixedLineHeight = 1;
     settings.lineHeight = 3;
     for (int i = 0; i < 5; ++i) {
-        ComputeLabelLayout(fakeMeasurer);
+        ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
         ExpectOneLiveFont();
     }
     EXPECT_EQ(5 * (1 + 17 + 2), fonts.created);  // step 1, widths 20 to 4, rows 4 and 3
@@ -316,13 +327,14 @@ TEST(LabelLayout, TenHugeRowsOverflowTheOuterHeight) {
     Prepare({u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9", u"10"});
     settings.fixedLineHeight = 1;
     settings.lineHeight = INT32_MAX;
-    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer);
+    const LabelLayout layout = ComputeLabelLayout(fakeMeasurer, SCREEN_HEIGHT);
     EXPECT_EQ(INT32_MAX, layout.rowHeight);
     EXPECT_EQ(INT32_MAX, layout.outerHeight);
 }
 
 // A huge requested size would make the fit count down one font per pixel for ever;
-// the fit starts at the largest sensible height instead and still finds the answer.
+// even on a taller screen the fit starts at the largest sensible height and still finds
+// the answer.
 TEST(LabelLayout, HugeFontSizeFitDoesNotCountDownFromIt) {
     for (bool byRow : {false, true}) {
         PrepareTwoLines();
@@ -335,7 +347,7 @@ TEST(LabelLayout, HugeFontSizeFitDoesNotCountDownFromIt) {
             settings.fixedWidth = 1;
             settings.windowWidth = 208;  // availWidth 200 = 5 x 40: fits at 40
         }
-        ComputeLabelLayout(fakeMeasurer);
+        ComputeLabelLayout(fakeMeasurer, 20000);
         ASSERT_GE(fonts.requested.size(), 2u);
         EXPECT_EQ(INT32_MAX, fonts.requested[0]) << byRow;  // the requested font is still made first
         EXPECT_EQ(MAX_FIT_FONT_HEIGHT, fonts.requested[1]) << byRow;

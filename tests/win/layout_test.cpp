@@ -200,7 +200,8 @@ protected:
         labelFont = nullptr;
         HDC dc = GetDC(window);
         GdiMeasuring measuring;
-        const LabelLayout layout = ComputeLabelLayout(GdiTextMeasurer(&measuring, dc));
+        const LabelLayout layout =
+            ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));
         EndGdiMeasuring(&measuring);
         ReleaseDC(window, dc);
         if (labelFont != nullptr) {
@@ -429,9 +430,9 @@ TEST_F(LabelWindows, FiveHundredRelayoutsLeaveNoGdiObjectBehind) {
     EXPECT_EQ(3u, Children(window).size());
 }
 
-// The slowest fit there is: ten lines, the highest start (s2147483647 starts at
-// MAX_FIT_FONT_HEIGHT) and a 60-pixel window. It ends, with the largest font that fits
-// (its time is scripts/bench's worst_fit_ms).
+// The slowest fit without a fixed row: ten lines, the highest start (s2147483647 starts
+// at the screen's height) and a 60-pixel window. It ends, with the largest font that
+// fits (its time is scripts/bench's worst_fit_ms).
 TEST_F(LabelWindows, WorstCaseFitOfTenLines) {
     settings.maxLines = 10;
     settings.customFont = 1;
