@@ -10,6 +10,7 @@
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "wallpaper/registry_win.h"
+#include "window/ids.h"
 #include "window/tray_win.h"
 
 HINSTANCE appInstance;
@@ -72,8 +73,10 @@ int RunMessageLoop(HWND mainWindow, HANDLE changed) {
         const DWORD woke =
             MsgWaitForMultipleObjectsEx(handleCount, &changed, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (handleCount != 0 && woke == WAIT_OBJECT_0) {
+            // Handled by the window like its timers, so that the refresh runs where
+            // every other one does.
             changed = WatchDesktopKey();
-            OnDesktopKeyChanged(mainWindow);
+            PostMessageW(mainWindow, WM_DESKTOPCHANGED, 0, 0);
         } else if (woke == WAIT_FAILED) {
             // Never spin on a wait that cannot succeed: go on with messages alone, and
             // end if even that wait fails.

@@ -188,6 +188,19 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(settings.transparentBack ? keyBrush : backBrush);
 }
 
+// Control Panel\Desktop changes for many reasons; only another picture is worth a new
+// layout, so an unchanged path leaves the labels as they are.
+LRESULT OnDesktopChanged(HWND window) {
+    char16_t path[TEXT_UNITS];
+    if (!ReadWallpaperPath(path) || TextEquals(path, currentPath)) {
+        return 0;
+    }
+    RestartAutoMinimize(window);
+    LayoutLabels(window, 0, 1);
+    ShowWindow(window, SW_SHOWNA);
+    return 0;
+}
+
 }  // namespace
 
 void ScheduleExplorerOpen(HWND window) {
@@ -201,18 +214,6 @@ void ScheduleExplorerOpen(HWND window) {
     CopyText(explorerTarget, target);
     // Waiting out the double-click time lets a double-click cancel the open.
     SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
-}
-
-// Control Panel\Desktop changes for many reasons; only another picture is worth a new
-// layout, so an unchanged path leaves the labels as they are.
-void OnDesktopKeyChanged(HWND window) {
-    char16_t path[TEXT_UNITS];
-    if (!IsWindow(window) || !ReadWallpaperPath(path) || TextEquals(path, currentPath)) {
-        return;
-    }
-    RestartAutoMinimize(window);
-    LayoutLabels(window, 0, 1);
-    ShowWindow(window, SW_SHOWNA);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,6 +233,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnTrayNotify(window, lParam);
         case WM_TRAYMENU:
             return OnTrayMenu(window);
+        case WM_DESKTOPCHANGED:
+            return OnDesktopChanged(window);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

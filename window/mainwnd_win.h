@@ -6,9 +6,6 @@
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK OwnerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A value of Control Panel\Desktop changed: shows the new picture's name, if any.
-void OnDesktopKeyChanged(HWND window);
-
 // Starts the delayed Explorer open of a click (Shift: the previous wallpaper).
 void ScheduleExplorerOpen(HWND window);
 

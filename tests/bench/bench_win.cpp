@@ -684,21 +684,23 @@ int BenchNotice(const std::wstring& nuvelo, int changes) {
     std::vector<double> delays;
     int missed = 0;
     for (int change = 1; change <= changes; ++change) {
-        PumpFor(300);
+        PumpFor(1000);
         wchar_t path[MAX_PATH];
         wchar_t wanted[64];
         swprintf(path, MAX_PATH, L"C:\\Users\\bench\\Pictures\\notice %d end.jpg", change);
         swprintf(wanted, 64, L"notice %d end", change);
         SetImageCache(path);
         const double written = NowMs();
-        while (!LabelsShow(started.window, wanted) && NowMs() - written < 2000) {
+        // Wine's X driver may hold a hide up to 2 s waiting for a window manager's
+        // answer; such a change is counted with its time, not missed.
+        while (!LabelsShow(started.window, wanted) && NowMs() - written < 5000) {
             PumpFor(1);
         }
         if (LabelsShow(started.window, wanted)) {
             delays.push_back(NowMs() - written);
         } else {
             ++missed;
-            std::fprintf(stderr, "change %d: the new name did not show within 2 s of the write\n", change);
+            std::fprintf(stderr, "change %d: the new name did not show within 5 s of the write\n", change);
         }
     }
     PrintNumber("notice_changes", static_cast<double>(delays.size()));
