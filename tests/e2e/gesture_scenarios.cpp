@@ -509,8 +509,8 @@ SCENARIO(image_cache_change_shown_at_once) {
     PassTimeWith(&session, 1000);
     CHECK(label == FirstLabel(main));
 
-    // Without a slideshow only the registry's signal can show it: tens of milliseconds,
-    // but Wine's X driver may hold the layout's hide for up to 2 s now and then.
+    // Without a slideshow only the registry's signal can show it, in tens of
+    // milliseconds; the bound leaves room for a layout that Wine holds now and then.
     SetImageCache(harbour);
     const DWORD written = GetTickCount();
     LabelsNow harbourShown = {main, {L" Harbour "}, nullptr};
