@@ -593,15 +593,24 @@ bool LabelsShow(HWND main, const wchar_t* wanted) {
     return search.found;
 }
 
+// Nuvelo started beside the bench's sink window, for a measurement of its refreshes; a
+// null window (reported, the process ended) when it did not show.
+Started StartWithSink(const std::wstring& nuvelo, const char* measurement) {
+    CreateSink();
+    Started started = StartAndWaitVisible(nuvelo, L"", NUVELO_CLASS);
+    if (started.window == nullptr) {
+        std::fprintf(stderr, "no visible window for the %s measurement\n", measurement);
+        EndStarted(started);
+    }
+    return started;
+}
+
 int BenchRefresh(const std::wstring& nuvelo, DWORD interval, int changes, const std::wstring& hookDll) {
     SetInterval(interval);
     SetWallpaper(L"C:\\Users\\bench\\Pictures\\refresh 0 end.jpg");
     HMODULE hookModule = LoadLibraryW(hookDll.c_str());
-    CreateSink();
-    Started started = StartAndWaitVisible(nuvelo, L"", NUVELO_CLASS);
+    Started started = StartWithSink(nuvelo, "refresh");
     if (started.window == nullptr) {
-        std::fprintf(stderr, "no visible window for the refresh measurement\n");
-        EndStarted(started);
         return 1;
     }
     HHOOK hook = hookModule != nullptr ? HookQueue(hookModule, started, counted[0]) : nullptr;
@@ -675,13 +684,8 @@ void SetImageCache(const wchar_t* path) {
 int BenchNotice(const std::wstring& nuvelo, int changes) {
     RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, SLIDESHOW_VALUE);
     SetImageCache(L"C:\\Users\\bench\\Pictures\\notice 0 end.jpg");
-    // As in the refresh measurement: a window of the bench's own that answers at once,
-    // for Wine to activate while Nuvelo's window is hidden for its layout.
-    CreateSink();
-    Started started = StartAndWaitVisible(nuvelo, L"", NUVELO_CLASS);
+    Started started = StartWithSink(nuvelo, "change-signal");
     if (started.window == nullptr) {
-        std::fprintf(stderr, "no visible window for the change-signal measurement\n");
-        EndStarted(started);
         return 1;
     }
     std::vector<double> delays;
