@@ -1,23 +1,18 @@
-#include "app/shell_win.h"
+#include "app/startup_win.h"
 
 #include <shellapi.h>
 
-#include "app/caption.h"
-#include "app/options.h"
-#include "app/settings.h"
+#include "base/caption.h"
+#include "base/ids.h"
+#include "base/options.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
+#include "wallpaper/registry_win.h"
 #include "window/mainwnd_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
-#include "wallpaper/registry_win.h"
-#include "window/ids.h"
+#include "window/shell_win.h"
 #include "window/tray_win.h"
-
-HINSTANCE appInstance;
-HBRUSH backBrush;
-HBRUSH keyBrush;
-HFONT labelFont;
-HMENU sysMenu;
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/text.h"
+#include "base/text.h"
 
 constexpr int32_t MAX_LINES = 10;
 

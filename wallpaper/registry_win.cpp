@@ -1,9 +1,9 @@
 #include "wallpaper/registry_win.h"
 
-#include "app/settings.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/slideshow.h"
-#include "window/ids.h"
 
 namespace {
 

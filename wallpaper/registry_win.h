@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/text.h"
+#include "base/text.h"
 
 // The path of the picture on the desktop: the image cache's when it holds a usable one,
 // else WallPaperSource's; 1 on success, 0 and an empty path when neither can be read.

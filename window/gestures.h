@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/text.h"
+#include "base/text.h"
 
 // "/select," + quote + path + quote. Sized for the longest path the registry read
 // can give (259 units), so that no path is ever cut before Explorer sees it.

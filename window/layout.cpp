@@ -1,6 +1,6 @@
 #include "window/layout.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "window/placement.h"
 

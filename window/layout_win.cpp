@@ -1,12 +1,12 @@
 #include "window/layout_win.h"
 
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
-#include "window/ids.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "window/shell_win.h"
 
 namespace {
 

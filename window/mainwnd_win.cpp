@@ -2,15 +2,21 @@
 
 #include <shellapi.h>
 
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
 #include "window/gestures.h"
-#include "window/ids.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
+#include "window/shell_win.h"
 #include "window/tray_win.h"
+
+HINSTANCE appInstance;
+HBRUSH backBrush;
+HBRUSH keyBrush;
+HFONT labelFont;
+HMENU sysMenu;
 
 namespace {
 

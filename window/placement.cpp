@@ -1,6 +1,6 @@
 #include "window/placement.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "window/placement_win.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "window/placement.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "window/tray_win.h"
 
-#include "app/settings.h"
-#include "app/shell_win.h"
-#include "window/ids.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "window/mainwnd_win.h"
+#include "window/shell_win.h"
 
 #if defined(_WIN64)
 static_assert(sizeof(NOTIFYICONDATAW) == 976, "x86-64 notification record");

@@ -26,13 +26,13 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "base/options.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "window/layout_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "window/shell_win.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // instance while that list is open, and no list for arguments that are all accepted.
 #include "tests/e2e/driver.h"
 
-#include "app/options.h"
+#include "base/options.h"
 
 namespace {
 

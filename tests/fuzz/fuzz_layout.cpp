@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "window/layout.h"
 #include "window/placement.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/options.h"
+#include "base/options.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/caption.h"
-#include "app/options.h"
-#include "app/settings.h"
+#include "base/caption.h"
+#include "base/options.h"
+#include "base/settings.h"
 
 namespace {
 

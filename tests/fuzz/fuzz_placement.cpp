@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "window/placement.h"
 
 namespace {

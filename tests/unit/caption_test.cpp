@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/caption.h"
+#include "base/caption.h"
 #include "tests/unit/settings_dump.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "window/layout.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
-#include "app/settings.h"
+#include "base/options.h"
+#include "base/settings.h"
 #include "tests/unit/settings_dump.h"
 
 namespace {

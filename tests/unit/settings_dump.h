@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 inline std::string Narrow(const std::u16string& text) {
     std::string out;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/settings.h"
+#include "base/settings.h"
 #include "tests/unit/settings_dump.h"
 
 namespace {

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
-#include "window/ids.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "window/shell_win.h"
 
 namespace {
 

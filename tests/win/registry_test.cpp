@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/settings.h"
+#include "base/ids.h"
+#include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
 #include "wallpaper/slideshow.h"
-#include "window/ids.h"
 
 namespace {
 

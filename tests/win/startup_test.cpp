@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/shell_win.h"
+#include "app/startup_win.h"
 
 namespace {
 

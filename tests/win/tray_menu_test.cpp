@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/shell_win.h"
 #include "window/placement.h"
+#include "window/shell_win.h"
 #include "window/tray_win.h"
 
 namespace {

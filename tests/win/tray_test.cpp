@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "app/settings.h"
-#include "app/shell_win.h"
+#include "base/settings.h"
+#include "window/shell_win.h"
 #include "window/tray_win.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "app/options.h"
+#include "base/options.h"
 
-#include "app/settings.h"
-#include "app/text.h"
+#include "base/settings.h"
+#include "base/text.h"
 
 const char16_t optionListText[] =
     u"d,D表示行数(1～)  \n"

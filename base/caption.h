@@ -1,7 +1,7 @@
 // The caption from the program's path, and the titles formed from it.
 #pragma once
 
-#include "app/text.h"
+#include "base/text.h"
 
 // Drops the last four characters of programPath, then keeps what follows the last
 // backslash after the first character. The result is cut to the buffer.

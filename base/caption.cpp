@@ -1,4 +1,4 @@
-#include "app/caption.h"
+#include "base/caption.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Process-wide handles of the Win32 shell and the routines that cross subsystems.
+// Process-wide handles of the Win32 shell, made at start-up and used by the window code.
 #pragma once
 
 #include <windows.h>
@@ -18,5 +18,3 @@ extern HBRUSH backBrush;
 extern HBRUSH keyBrush;
 extern HFONT labelFont;
 extern HMENU sysMenu;
-
-int RunApplication(HINSTANCE instance, int showCommand);

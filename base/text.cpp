@@ -1,4 +1,4 @@
-#include "app/text.h"
+#include "base/text.h"
 
 size_t TextLength(const char16_t* text, size_t limit) {
     size_t n = 0;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/text.h"
+#include "base/text.h"
 
 // Alignment styles of the labels (the values of SS_LEFT, SS_CENTER, SS_RIGHT).
 constexpr int32_t ALIGN_LEFT = 0;
