@@ -22,7 +22,12 @@ int WinMainCRTStartup();
 
 // A canary found overwritten: end at once with the status Windows reports for a stack
 // buffer overrun. Nothing of the damaged process runs again: no handler, no atexit.
+// Where Windows has fast-fail (8 and later) it is the way out, since Windows Error
+// Reporting then records the overrun and makes a report; TerminateProcess leaves none.
 [[noreturn]] void __stack_chk_fail() {
+    if (IsProcessorFeaturePresent(PF_FASTFAIL_AVAILABLE)) {
+        __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE) : "memory");
+    }
     TerminateProcess(GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
     __builtin_trap();
 }

@@ -50,37 +50,13 @@ void DeriveStartupValues() {
     ComputeDerivedFrameValues();
 }
 
-// The one message loop, which also waits for the registry's notice that the desktop
-// picture may have changed: still no polling and no timer of its own. Nested loops (a
-// message box, the tray menu) do not wait for the notice; it keeps until they end.
-int RunMessageLoop(HWND mainWindow, HANDLE changed) {
+// The plain loop wakes for every kind of input on every Windows, touch and pen
+// included. A GetMessageW that fails (-1) ends it rather than spinning.
+void RunMessageLoop() {
     MSG message;
-    for (;;) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                StopWatchingDesktopKey();
-                return static_cast<int>(message.wParam);
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        const DWORD handleCount = changed != nullptr ? 1 : 0;
-        const DWORD woke =
-            MsgWaitForMultipleObjectsEx(handleCount, &changed, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (handleCount != 0 && woke == WAIT_OBJECT_0) {
-            // Handled by the window like its timers, so that the refresh runs where
-            // every other one does.
-            changed = WatchDesktopKey();
-            PostMessageW(mainWindow, WM_DESKTOPCHANGED, 0, 0);
-        } else if (woke == WAIT_FAILED) {
-            // Never spin on a wait that cannot succeed: go on with messages alone, and
-            // end if even that wait fails.
-            StopWatchingDesktopKey();
-            if (changed == nullptr) {
-                return 0;
-            }
-            changed = nullptr;
-        }
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
     }
 }
 
@@ -133,7 +109,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
         return 0;
     }
     // Watched from before the first read, so that no picture change is missed.
-    const HANDLE desktopChanged = WatchDesktopKey();
+    WatchWallpaperKeys();
     // Born zero-sized below the work area; the first layout inside WM_CREATE gives the
     // window its real frame, size and place.
     HWND mainWindow = CreateWindowExW(0, Wide(caption), Wide(windowTitle), STYLE_CAPTION, 0, workHeight, 0, 0,
@@ -141,13 +117,15 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     if (mainWindow == nullptr) {
         return 0;  // no window would ever post the quit that ends the loop
     }
+    PostWallpaperNoticesTo(mainWindow);
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
         return 0;
     }
     ShowWindow(mainWindow, showCommand);
     UpdateWindow(mainWindow);
 
-    RunMessageLoop(mainWindow, desktopChanged);
+    RunMessageLoop();
+    StopWatchingWallpaperKeys();
 
     if (settings.trayIcon) {
         SetTrayIcon(mainWindow, 0);

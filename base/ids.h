@@ -10,5 +10,5 @@ constexpr uintptr_t TIMER_AUTO_EXIT = 103;
 constexpr uintptr_t TIMER_AUTO_MINIMIZE = 104;
 constexpr uint32_t WM_TRAYNOTIFY = 0x8001;      // WM_APP + 1
 constexpr uint32_t WM_TRAYMENU = 0x8002;        // WM_APP + 2
-constexpr uint32_t WM_DESKTOPCHANGED = 0x8003;  // WM_APP + 3: a value of Control Panel\Desktop changed
+constexpr uint32_t WM_DESKTOPCHANGED = 0x8003;  // WM_APP + 3: a key naming the picture changed
 constexpr uint32_t TRAY_ICON_ID = 1;

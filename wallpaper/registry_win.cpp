@@ -14,6 +14,9 @@ const wchar_t IMAGE_CACHE_VALUE[] = L"TranscodedImageCache";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
 
+// Where the pool's callbacks post their message; set once, before the first wait.
+HWND noticeWindow;
+
 // One value of a key of the current user. *bytes is the buffer's size on entry and,
 // on success, the size the registry actually wrote: the callers read only that much,
 // so a short value never brings in bytes of an earlier read. The type variable is
@@ -38,10 +41,45 @@ int ReadUserValue(const wchar_t* subkey,
     return status == ERROR_SUCCESS;
 }
 
-// The key whose values change with every new desktop picture, and the event its
-// change notice sets; both live until StopWatchingDesktopKey.
-HKEY desktopKey;
-HANDLE desktopChanged;
+// The keys whose values name the desktop picture: Control Panel\Desktop, where Windows
+// 8 and later record each new picture, and WallPaperSource's, which Windows 7 keeps.
+// Each has its own notice and event; the thread pool waits for the events.
+struct KeyWatch {
+    const wchar_t* subkey;
+    HKEY key;
+    HANDLE changed;
+    HANDLE wait;
+};
+KeyWatch watches[] = {{DESKTOP_KEY, nullptr, nullptr, nullptr}, {WALLPAPER_KEY, nullptr, nullptr, nullptr}};
+
+void StopWatching(KeyWatch& watch) {
+    if (watch.wait != nullptr) {
+        // Waits out a callback under way, so that nothing uses the event once it is closed.
+        UnregisterWaitEx(watch.wait, INVALID_HANDLE_VALUE);
+        watch.wait = nullptr;
+    }
+    if (watch.changed != nullptr) {
+        CloseHandle(watch.changed);
+        watch.changed = nullptr;
+    }
+    if (watch.key != nullptr) {
+        RegCloseKey(watch.key);
+        watch.key = nullptr;
+    }
+}
+
+// A notice is one-shot: each call asks for the next change.
+int AskForNotice(KeyWatch& watch) {
+    return RegNotifyChangeKeyValue(watch.key, FALSE, REG_NOTIFY_CHANGE_LAST_SET, watch.changed, TRUE) ==
+           ERROR_SUCCESS;
+}
+
+// Runs on a thread of the pool: the main thread does the rest, where every other
+// refresh runs and where the next notice must be asked for.
+VOID CALLBACK OnKeyChanged(PVOID context, BOOLEAN) {
+    const KeyWatch* watch = static_cast<const KeyWatch*>(context);
+    PostMessageW(noticeWindow, WM_DESKTOPCHANGED, static_cast<WPARAM>(watch - watches), 0);
+}
 
 }  // namespace
 
@@ -116,31 +154,44 @@ void ArmSlideshowTimer(HWND window) {
     SetTimer(window, TIMER_SLIDESHOW, static_cast<UINT>(delay), nullptr);
 }
 
-// The notice is one-shot: each call asks for the next change. Asked for before the
-// path is read, so that a change during the read is not lost.
-HANDLE WatchDesktopKey() {
-    if (desktopChanged == nullptr) {
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY, &desktopKey) != ERROR_SUCCESS) {
-            return nullptr;
+// Asked for before the first read, so that a change during it is not lost. A key that
+// cannot be opened or watched is left unwatched: the slideshow timer still refreshes.
+void WatchWallpaperKeys() {
+    for (KeyWatch& watch : watches) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, watch.subkey, 0, KEY_NOTIFY, &watch.key) != ERROR_SUCCESS) {
+            watch.key = nullptr;
+            continue;
         }
-        desktopChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        if (desktopChanged == nullptr) {
-            RegCloseKey(desktopKey);
-            return nullptr;
+        watch.changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (watch.changed == nullptr || !AskForNotice(watch)) {
+            StopWatching(watch);
         }
     }
-    if (RegNotifyChangeKeyValue(desktopKey, FALSE, REG_NOTIFY_CHANGE_LAST_SET, desktopChanged, TRUE) !=
-        ERROR_SUCCESS) {
-        StopWatchingDesktopKey();
-        return nullptr;
-    }
-    return desktopChanged;
 }
 
-void StopWatchingDesktopKey() {
-    if (desktopChanged != nullptr) {
-        RegCloseKey(desktopKey);
-        CloseHandle(desktopChanged);
-        desktopChanged = nullptr;
+// A change since WatchWallpaperKeys left its event set, so the wait fires at once.
+void PostWallpaperNoticesTo(HWND window) {
+    noticeWindow = window;
+    for (KeyWatch& watch : watches) {
+        if (watch.changed != nullptr &&
+            !RegisterWaitForSingleObject(&watch.wait, watch.changed, OnKeyChanged, &watch, INFINITE,
+                                         WT_EXECUTEINWAITTHREAD)) {
+            watch.wait = nullptr;
+            StopWatching(watch);
+        }
+    }
+}
+
+// An asynchronous notice lasts only as long as the thread that asked for it: asked for
+// here, on the main thread, never on the pool's.
+void RenewWallpaperNotice(WPARAM index) {
+    if (index < ARRAYSIZE(watches) && watches[index].changed != nullptr && !AskForNotice(watches[index])) {
+        StopWatching(watches[index]);
+    }
+}
+
+void StopWatchingWallpaperKeys() {
+    for (KeyWatch& watch : watches) {
+        StopWatching(watch);
     }
 }

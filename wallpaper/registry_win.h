@@ -21,11 +21,16 @@ int ReadWallpaperLines();
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.
 int SlideshowDelay(int32_t* delay);
 
-// Asks for a signal at the next change of a value of Control Panel\Desktop, where
-// Windows records each new desktop picture. The event to wait for (the same each time),
-// or null when the key cannot be watched; call again after each signal.
-HANDLE WatchDesktopKey();
-void StopWatchingDesktopKey();
+// Asks for a notice at the next change of a value of Control Panel\Desktop (where
+// Windows 8 and later record each new desktop picture) and of WallPaperSource's key
+// (Windows 7). Call before the first read.
+void WatchWallpaperKeys();
+// From now on each notice posts WM_DESKTOPCHANGED to window, wParam naming the key;
+// its handler calls RenewWallpaperNotice(wParam) before it reads.
+void PostWallpaperNoticesTo(HWND window);
+void RenewWallpaperNotice(WPARAM key);
+// Ends the waits, then closes the events and keys.
+void StopWatchingWallpaperKeys();
 
 // Starts TIMER_SLIDESHOW on window for the next change, or nothing without a usable interval.
 void ArmSlideshowTimer(HWND window);

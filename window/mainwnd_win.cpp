@@ -114,12 +114,26 @@ void RestartAutoMinimize(HWND window) {
     }
 }
 
-void OnSlideshowTimer(HWND window) {
-    KillTimer(window, TIMER_SLIDESHOW);
+// The slideshow's tick and the registry's notice both end here. Only another picture,
+// or labels that a failed read took away, are worth a new layout: the notice has
+// usually shown a change before the tick comes, and a slideshow that Windows pauses
+// (on battery) ticks with the same picture. A failed read empties a window that shows
+// a name, as it always has; an empty one stays as it is.
+void RefreshIfChanged(HWND window) {
+    char16_t path[TEXT_UNITS];
+    const int shown = lineCount > 0;
+    if (ReadWallpaperPath(path) ? shown && TextEquals(path, currentPath) : !shown) {
+        return;
+    }
     RestartAutoMinimize(window);
-    ArmSlideshowTimer(window);
     LayoutLabels(window, 0, 1);
     ShowWindow(window, SW_SHOWNA);
+}
+
+void OnSlideshowTimer(HWND window) {
+    KillTimer(window, TIMER_SLIDESHOW);
+    ArmSlideshowTimer(window);
+    RefreshIfChanged(window);
 }
 
 // A double quote in the path would end the quoted argument early and hand Explorer the
@@ -194,16 +208,11 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(settings.transparentBack ? keyBrush : backBrush);
 }
 
-// Control Panel\Desktop changes for many reasons; only another picture is worth a new
-// layout, so an unchanged path leaves the labels as they are.
-LRESULT OnDesktopChanged(HWND window) {
-    char16_t path[TEXT_UNITS];
-    if (!ReadWallpaperPath(path) || TextEquals(path, currentPath)) {
-        return 0;
-    }
-    RestartAutoMinimize(window);
-    LayoutLabels(window, 0, 1);
-    ShowWindow(window, SW_SHOWNA);
+// Either key changes for many reasons besides the picture. The next notice is asked for
+// before the read, so that a change during it is not lost.
+LRESULT OnDesktopChanged(HWND window, WPARAM key) {
+    RenewWallpaperNotice(key);
+    RefreshIfChanged(window);
     return 0;
 }
 
@@ -240,7 +249,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_TRAYMENU:
             return OnTrayMenu(window);
         case WM_DESKTOPCHANGED:
-            return OnDesktopChanged(window);
+            return OnDesktopChanged(window, wParam);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

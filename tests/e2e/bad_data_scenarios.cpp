@@ -116,7 +116,7 @@ SCENARIO(wallpaper_value_removed_while_running) {
 // happens, and then none, whatever the wallpaper value does.
 SCENARIO(slideshow_key_removed_while_running) {
     SetSlideshowInterval(SHORT_INTERVAL);
-    SetWallpaperSource(FIRST_PATH);
+    SetWallpaperSourceUnseen(FIRST_PATH);
     StartedProcess nuvelo;
     HWND main = StartShowing(&nuvelo, L"", Padded(L"before"));
     REQUIRE(main != nullptr);
@@ -139,10 +139,10 @@ SCENARIO(slideshow_key_removed_while_running) {
         }
     }
 
-    SetWallpaperSource(SECOND_PATH);
+    SetWallpaperSourceUnseen(SECOND_PATH);
     CHECK(WaitForLabels(main, {Padded(L"after")}, LONGEST_REFRESH_WAIT));
 
-    SetWallpaperSource(THIRD_PATH);
+    SetWallpaperSourceUnseen(THIRD_PATH);
     PassTime(2 * SHORT_INTERVAL + 500);
     CHECK(WaitForLabels(main, {Padded(L"after")}, 0));
     CheckRunningQuietly(nuvelo, main);
@@ -278,14 +278,14 @@ SCENARIO(unusable_slideshow_intervals_never_refresh) {
     for (const auto& c : cases) {
         Note("Interval as %s", c.what);
         SetRegistryValue(SLIDESHOW_KEY, L"Interval", c.type, c.data, c.size);
-        SetWallpaperSource(FIRST_PATH);
+        SetWallpaperSourceUnseen(FIRST_PATH);
         StartedProcess nuvelo;
         HWND main = StartShowing(&nuvelo, L"", Padded(L"before"));
         if (main == nullptr) {
             EndNuvelo(nuvelo);
             continue;
         }
-        SetWallpaperSource(SECOND_PATH);
+        SetWallpaperSourceUnseen(SECOND_PATH);
         if (c.refreshes) {
             CHECK(WaitForLabels(main, {Padded(L"after")}, LONGEST_REFRESH_WAIT));
         } else {

@@ -186,6 +186,10 @@ const ProbeInput& ProbeInputSeen();
 extern const wchar_t WALLPAPER_KEY[];  // Software\Microsoft\Internet Explorer\Desktop\General
 extern const wchar_t SLIDESHOW_KEY[];  // Control Panel\Personalization\Desktop Slideshow
 void SetWallpaperSource(const std::wstring& path);
+// The same change as no registry notice reports it (the key becomes a link, pointed
+// elsewhere): only a read shows it, as a slideshow refresh does. Call it before the
+// start as well, so that the program watches a key the later changes leave alone.
+void SetWallpaperSourceUnseen(const std::wstring& path);
 void DeleteWallpaperSource();
 void SetSlideshowInterval(DWORD milliseconds);
 void DeleteSlideshowInterval();

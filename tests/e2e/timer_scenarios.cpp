@@ -121,7 +121,7 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
             CHECK(ZoneBiasMinutes() * 60000 % interval != 0);
         }
         SetSlideshowInterval(static_cast<DWORD>(interval));
-        SetWallpaperSource(FIRST_PATH);
+        SetWallpaperSourceUnseen(FIRST_PATH);
         // Start just after a grid point, so that the whole start falls before the next one.
         WaitForGridPhase(nullptr, interval, 50, 400);
 
@@ -137,13 +137,14 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
             REQUIRE(WaitWith(&session, LabelShowsText, &first, ReactionTimeout()));
         }
 
-        SetWallpaperSource(SECOND_PATH);
-        int64_t refreshed = CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
+        SetWallpaperSourceUnseen(SECOND_PATH);
+        int64_t refreshed =
+            CheckRefreshOnGrid(&session, main, Padded(L"second wave"), interval, started, shown);
         REQUIRE(refreshed >= 0);
 
         // The refresh armed the next one just before it read the path. Where Shift+click
         // follows, that one is the last: a relayout while Shift is held lets the key go.
-        SetWallpaperSource(THIRD_PATH);
+        SetWallpaperSourceUnseen(THIRD_PATH);
         if (interval == intervals[0]) {
             DeleteSlideshowInterval();
         }
@@ -173,7 +174,7 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
 // place on the 2-second grid, and the one that it arms falls on the 5-second grid.
 SCENARIO(slideshow_interval_change_at_next_arming) {
     SetSlideshowInterval(2000);
-    SetWallpaperSource(FIRST_PATH);
+    SetWallpaperSourceUnseen(FIRST_PATH);
     WaitForGridPhase(nullptr, 2000, 50, 400);
     int64_t started = LocalMilliseconds();
     StartedProcess nuvelo = StartNuvelo(L"");
@@ -193,7 +194,7 @@ SCENARIO(slideshow_interval_change_at_next_arming) {
     int turn = 0;
     for (int refresh = 0; refresh < 3; ++refresh) {
         turn = refresh % 2;
-        SetWallpaperSource(paths[turn]);
+        SetWallpaperSourceUnseen(paths[turn]);
         int64_t seen = CheckRefreshOnGrid(nullptr, main, Padded(names[turn]), 2000, armedFrom, armedTo);
         REQUIRE(seen >= 0);
         armedFrom = seen - 300;
@@ -205,10 +206,10 @@ SCENARIO(slideshow_interval_change_at_next_arming) {
     }
 
     SetSlideshowInterval(5000);
-    SetWallpaperSource(THIRD_PATH);
+    SetWallpaperSourceUnseen(THIRD_PATH);
     int64_t kept = CheckRefreshOnGrid(nullptr, main, Padded(L"third light"), 2000, armedFrom, armedTo);
     REQUIRE(kept >= 0);
-    SetWallpaperSource(paths[turn]);
+    SetWallpaperSourceUnseen(paths[turn]);
     CHECK(CheckRefreshOnGrid(nullptr, main, Padded(names[turn]), 5000, kept - 300, kept) >= 0);
     CHECK(!HasExited(nuvelo));
 }
@@ -287,7 +288,7 @@ SCENARIO(auto_minimise_and_hide) {
     };
     for (const auto& c : cases) {
         NoteText("arguments:", c.arguments);
-        SetWallpaperSource(FIRST_PATH);
+        SetWallpaperSourceUnseen(FIRST_PATH);
         if (c.slideshow) {
             SetSlideshowInterval(static_cast<DWORD>(interval));
             WaitForGridPhase(nullptr, interval, 50, 400);
@@ -310,7 +311,7 @@ SCENARIO(auto_minimise_and_hide) {
         CHECK(IsIconic(main));
         CHECK_EQ(c.visibleWhenMinimised, IsWindowVisible(main) != 0);
         if (c.slideshow) {
-            SetWallpaperSource(SECOND_PATH);
+            SetWallpaperSourceUnseen(SECOND_PATH);
             int64_t seen =
                 CheckRefreshOnGrid(nullptr, main, Padded(L"second wave"), interval, started, shown);
             REQUIRE(seen >= 0);

@@ -441,7 +441,7 @@ SCENARIO(tray_icon_lifetime) {
 // double-click changes nothing but the left button still opens, the file shown at the
 // press even when a refresh comes before the open.
 SCENARIO(tray_left_button_gestures) {
-    SetWallpaperSource(TRAY_WALLPAPER);
+    SetWallpaperSourceUnseen(TRAY_WALLPAPER);
     const std::wstring expected = std::wstring(L"/select,\"") + TRAY_WALLPAPER + L"\"";
     DebugSession session;
     REQUIRE(StartDebugged(session, L"i M"));
@@ -516,7 +516,7 @@ SCENARIO(tray_left_button_gestures) {
     // A slideshow refresh between the press and the open shows another file; Explorer
     // still gets the one that was shown when the icon was pressed. Both are posted, so
     // the press is handled first.
-    SetWallpaperSource(L"C:\\users\\Public\\Pictures\\Harbour at noon.jpg");
+    SetWallpaperSourceUnseen(L"C:\\users\\Public\\Pictures\\Harbour at noon.jpg");
     IconEvent(main, WM_LBUTTONDOWN);
     IconEvent(main, WM_LBUTTONUP);
     PostMessageW(main, WM_TIMER, 101, 0);

@@ -106,6 +106,9 @@ TEST(LabelLayout, OutcomeTableRows) {
         {"fit to width", 1, 1, 20, 1, 58, 0, 0, 10, 20, {50, 10, 58, 51}},
         // Fixed row height 14: tallest 14 fits exactly; label narrows from 100 to 70.
         {"fit to row height", 1, 1, 20, 0, 0, 1, 14, 14, 20, {70, 14, 78, 59}},
+        // The first height tried is exactly as wide, or as tall, as the limit: it fits.
+        {"exactly as wide at once", 1, 1, 10, 1, 58, 0, 0, 10, 10, {50, 10, 58, 51}},
+        {"exactly as tall at once", 1, 1, 14, 0, 0, 1, 14, 14, 14, {70, 14, 78, 59}},
         // Size 0 derives the cell height 18 of the default font (16, widest 80); the row
         // fit keeps 18, whose widest 90 is not smaller than 80: the label stays 80.
         {"row fit above the default font", 1, 1, 0, 0, 0, 1, 40, 18, 18, {80, 40, 88, 111}, 2},

@@ -173,6 +173,7 @@ TEST(SplitWallpaperPath, PositionZeroIsNeverACutPoint) {
         {u"\\", 3, 0, 0, 0, {u"\\"}},
         // A leading full stop is not an extension.
         {u".profile", 1, 0, 0, 0, {u".profile"}},
+        {u".jpg", 2, 0, 0, 1, {u" .jpg "}},
         {u".", 1, 0, 0, 0, {u"."}},
         {u".\\Beach", 2, 0, 0, 0, {u"Beach", u"."}},
         // The last full stop of the whole path goes, even as the last unit.
