@@ -70,7 +70,7 @@ target_link_options(Nuvelo PRIVATE -municode -mwindows -static -s -Wl,--gc-secti
     ${NUVELO_RELEASE_LINK} ${NUVELO_GUARD_LINK})
 set_target_properties(Nuvelo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set_source_files_properties(res/Nuvelo.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_SOURCE_DIR}/res/Nuvelo.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 # windres reads the .rc as UTF-8.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
