@@ -70,7 +70,7 @@ target_link_options(Nuvelo PRIVATE -municode -mwindows -static -s -Wl,--gc-secti
     ${NUVELO_RELEASE_LINK} ${NUVELO_GUARD_LINK})
 set_target_properties(Nuvelo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 set_source_files_properties(res/Nuvelo.rc PROPERTIES
-    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_BINARY_DIR}/generated/version.h")
+    OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/Nuvelo.ico;${CMAKE_SOURCE_DIR}/res/Nuvelo.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 # windres reads the .rc as UTF-8.
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 
@@ -94,7 +94,9 @@ if(NUVELO_BUILD_TESTS)
     # The shell against the real Win32 API: registry, GDI, windows.
     file(GLOB SHELL_TEST_SOURCES CONFIGURE_DEPENDS tests/win/*_test.cpp)
     if(SHELL_TEST_SOURCES)
-        add_executable(nuvelo_shell_tests ${SHELL_TEST_SOURCES})
+        # With the program's resources: the icon is loaded at the sizes the system asks for.
+        add_executable(nuvelo_shell_tests ${SHELL_TEST_SOURCES} res/Nuvelo.rc)
+        target_include_directories(nuvelo_shell_tests PRIVATE ${CMAKE_BINARY_DIR}/generated ${CMAKE_SOURCE_DIR}/res)
         target_link_libraries(nuvelo_shell_tests PRIVATE nuvelo_shell gtest gtest_main)
         target_link_options(nuvelo_shell_tests PRIVATE -static)
         set_target_properties(nuvelo_shell_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

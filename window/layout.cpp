@@ -3,10 +3,28 @@
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "window/placement.h"
+#include "window/scale.h"
 
 int32_t rowHeight;
 
 namespace {
+
+// The font height of the latest layout in pixels, for which fontSize and DPI. A height
+// measured from the face's cell is kept as measured: scaling its option value back up
+// could round to another height and grow the window at the next layout.
+struct FontPixels {
+    int32_t fontSize;
+    int32_t dpi;
+    int32_t pixels;
+};
+FontPixels fontPixels;
+
+int32_t FontSizePixels() {
+    if (fontPixels.fontSize != settings.fontSize || fontPixels.dpi != layoutDpi) {
+        fontPixels = FontPixels{settings.fontSize, layoutDpi, ScaleToDpi(settings.fontSize, layoutDpi)};
+    }
+    return fontPixels.pixels;
+}
 
 struct TextBounds {
     int32_t widest;
@@ -48,19 +66,22 @@ bool LinesFit(const TextMeasurer& measurer, int32_t limit, bool byWidth) {
 // than both the screen and the fixed row gives a window taller than the whole screen
 // whatever it fits; counting down to the screen's height from there only costs time
 // (seconds from 8,640, hidden, at every re-layout).
-int32_t FitCeiling(int32_t screenHeight) {
+int32_t FitCeiling(int32_t screenHeight, int32_t lineHeight) {
     int32_t ceiling = screenHeight > 0 ? screenHeight : MAX_FIT_FONT_HEIGHT;
-    if (settings.fixedLineHeight && settings.lineHeight > ceiling) {
-        ceiling = settings.lineHeight;
+    if (settings.fixedLineHeight && lineHeight > ceiling) {
+        ceiling = lineHeight;
     }
     return ceiling > MAX_FIT_FONT_HEIGHT ? MAX_FIT_FONT_HEIGHT : ceiling;
 }
 
 // A font size of 0 becomes the cell height of the face's default font the first time a
-// fit needs a height to count down from, and stays so for every later layout.
+// fit needs a height to count down from, and stays so for every later layout. The cell
+// is in pixels of the screen; the option keeps counting 96-DPI pixels.
 void DeriveFontSize(const TextMeasurer& measurer) {
     if (settings.fontSize == 0) {
-        settings.fontSize = measurer.CellHeight(measurer.context);
+        const int32_t cell = measurer.CellHeight(measurer.context);
+        settings.fontSize = ScaleFromDpi(cell, layoutDpi);
+        fontPixels = FontPixels{settings.fontSize, layoutDpi, cell};
     }
 }
 
@@ -69,19 +90,23 @@ void DeriveFontSize(const TextMeasurer& measurer) {
 LabelLayout ComputeLabelLayout(const TextMeasurer& measurer, int32_t screenHeight) {
     const bool fit = settings.customFont && settings.fitFont;
     if (settings.customFont) {
-        measurer.CreateLabelFont(measurer.context, settings.fontSize);
+        measurer.CreateLabelFont(measurer.context, FontSizePixels());
     }
+    // The pixel options in the screen's pixels; the fits below count in those.
+    const int32_t windowWidth = ScaleToDpi(settings.windowWidth, layoutDpi);
+    const int32_t lineHeight = ScaleToDpi(settings.lineHeight, layoutDpi);
     const FrameExtra extra = CurrentFrameExtra();
-    const int32_t availWidth = ClampToInt32(int64_t{settings.windowWidth} - extra.cx);
+    const int32_t availWidth = ClampToInt32(int64_t{windowWidth} - extra.cx);
     int32_t widthFitHeight = 0;
-    const int32_t ceiling = FitCeiling(screenHeight);
+    const int32_t ceiling = FitCeiling(screenHeight, lineHeight);
     LabelLayout layout{};
 
     if (settings.fixedWidth) {
         layout.labelWidth = availWidth;
         if (fit) {
             DeriveFontSize(measurer);
-            for (int32_t h = settings.fontSize < ceiling ? settings.fontSize : ceiling; h > 0; --h) {
+            const int32_t start = FontSizePixels();
+            for (int32_t h = start < ceiling ? start : ceiling; h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
                 if (LinesFit(measurer, availWidth, true)) {
                     widthFitHeight = h;
@@ -95,14 +120,14 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer, int32_t screenHeigh
     }
 
     if (settings.fixedLineHeight) {
-        layout.rowHeight = settings.lineHeight;
+        layout.rowHeight = lineHeight;
         if (fit) {
             DeriveFontSize(measurer);
             // A width fit that found no height counts as none: start again from fontSize.
-            const int32_t start = widthFitHeight > 0 ? widthFitHeight : settings.fontSize;
+            const int32_t start = widthFitHeight > 0 ? widthFitHeight : FontSizePixels();
             for (int32_t h = start < ceiling ? start : ceiling; h > 0; --h) {
                 measurer.CreateLabelFont(measurer.context, h);
-                if (LinesFit(measurer, settings.lineHeight, false)) {
+                if (LinesFit(measurer, lineHeight, false)) {
                     break;
                 }
             }
@@ -117,7 +142,7 @@ LabelLayout ComputeLabelLayout(const TextMeasurer& measurer, int32_t screenHeigh
         }
     } else {
         const int32_t tallest = MeasureLines(measurer).tallest;
-        layout.rowHeight = tallest < settings.lineHeight ? settings.lineHeight : tallest;
+        layout.rowHeight = tallest < lineHeight ? lineHeight : tallest;
     }
 
     // Ten rows of a huge fixed row height would overflow 32 bits; the sizes are held

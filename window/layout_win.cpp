@@ -79,21 +79,9 @@ void CreateLabels(HWND window, const LabelLayout& layout) {
     }
 }
 
-}  // namespace
-
-TextMeasurer GdiTextMeasurer(GdiMeasuring* measuring, HDC dc) {
-    measuring->dc = dc;
-    measuring->originalFont = nullptr;
-    return TextMeasurer{measuring, GdiCreateLabelFont, GdiCellHeight, GdiLineExtent};
-}
-
-void EndGdiMeasuring(GdiMeasuring* measuring) {
-    if (measuring->originalFont != nullptr) {
-        SelectObject(measuring->dc, measuring->originalFont);
-    }
-}
-
-int LayoutLabels(HWND window, int initial, int reread) {
+// The work of LayoutLabels; a refresh with topLeft puts the window's corner there
+// instead of keeping its anchor.
+int Layout(HWND window, int initial, int reread, const POINT* topLeft) {
     PriorRect prior{};
     if (initial) {
         CopyText(previousPath, u"");
@@ -127,7 +115,31 @@ int LayoutLabels(HWND window, int initial, int reread) {
     if (initial) {
         return PlaceWindow(window, layout.outerWidth, layout.outerHeight);
     }
-    const WindowPoint p = KeepPosition(prior, layout.outerWidth, layout.outerHeight);
+    const WindowPoint p = topLeft != nullptr ? WindowPoint{topLeft->x, topLeft->y}
+                                             : KeepPosition(prior, layout.outerWidth, layout.outerHeight);
     ApplyPlacement(window, p.x, p.y, layout.outerWidth, layout.outerHeight);
     return 1;
+}
+
+}  // namespace
+
+TextMeasurer GdiTextMeasurer(GdiMeasuring* measuring, HDC dc) {
+    measuring->dc = dc;
+    measuring->originalFont = nullptr;
+    return TextMeasurer{measuring, GdiCreateLabelFont, GdiCellHeight, GdiLineExtent};
+}
+
+void EndGdiMeasuring(GdiMeasuring* measuring) {
+    if (measuring->originalFont != nullptr) {
+        SelectObject(measuring->dc, measuring->originalFont);
+    }
+}
+
+int LayoutLabels(HWND window, int initial, int reread) {
+    return Layout(window, initial, reread, nullptr);
+}
+
+int LayoutLabelsAt(HWND window, int32_t left, int32_t top) {
+    const POINT topLeft{left, top};
+    return Layout(window, 0, 0, &topLeft);
 }

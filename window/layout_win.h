@@ -23,3 +23,6 @@ void EndGdiMeasuring(GdiMeasuring* measuring);
 // hidden. initial: the first layout (reads the path; 0 when it cannot be read).
 // Otherwise a refresh that keeps the window's place, reading the path again when reread.
 int LayoutLabels(HWND window, int initial, int reread);
+
+// A refresh without a new read that puts the window's top-left corner at (left, top).
+int LayoutLabelsAt(HWND window, int32_t left, int32_t top);

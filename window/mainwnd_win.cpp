@@ -9,6 +9,8 @@
 #include "window/gestures.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
+#include "window/placement_win.h"
+#include "window/scale.h"
 #include "window/shell_win.h"
 #include "window/tray_win.h"
 
@@ -58,8 +60,11 @@ void ShowPositionBox(HWND window) {
     }
     RECT r;
     GetWindowRect(window, &r);
+    // In the options' units, so that what the box shows can be typed back as options.
     char16_t text[TEXT_UNITS];
-    FormatPositionText(r.left, r.top, r.right, r.bottom, rowHeight, text);
+    FormatPositionText(ScaleFromDpi(r.left, layoutDpi), ScaleFromDpi(r.top, layoutDpi),
+                       ScaleFromDpi(r.right, layoutDpi), ScaleFromDpi(r.bottom, layoutDpi),
+                       ScaleFromDpi(rowHeight, layoutDpi), text);
     MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK);
 }
 
@@ -216,6 +221,20 @@ LRESULT OnDesktopChanged(HWND window, WPARAM key) {
     return 0;
 }
 
+// Dragged to a monitor of another scale, or the scale changed: the label font and the
+// frame are made anew for the new DPI, and the window's corner goes where the system
+// suggests. The path is not read again.
+LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    const bool visible = IsWindowVisible(window) != FALSE;
+    UseDpi(HIWORD(wParam));
+    LayoutLabelsAt(window, suggested->left, suggested->top);
+    if (visible) {
+        ShowWindow(window, SW_SHOWNA);
+    }
+    return 0;
+}
+
 }  // namespace
 
 void ScheduleExplorerOpen(HWND window) {
@@ -250,6 +269,8 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnTrayMenu(window);
         case WM_DESKTOPCHANGED:
             return OnDesktopChanged(window, wParam);
+        case WM_DPICHANGED:
+            return OnDpiChanged(window, wParam, lParam);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

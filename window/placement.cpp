@@ -1,6 +1,7 @@
 #include "window/placement.h"
 
 #include "base/settings.h"
+#include "window/scale.h"
 
 namespace {
 
@@ -11,9 +12,11 @@ int64_t Half(int64_t value) {
 
 }  // namespace
 
+// Positions in tenths are shares of the work area, which is in the screen's pixels
+// already; only pixel positions are scaled.
 WindowPoint InitialPosition(int32_t width, int32_t height) {
-    const int64_t anchor =
-        settings.hInTenths ? int64_t{settings.hPosition} * workWidth / 10 : settings.hPosition;
+    const int64_t anchor = settings.hInTenths ? int64_t{settings.hPosition} * workWidth / 10
+                                              : ScaleToDpi(settings.hPosition, layoutDpi);
     int64_t x = anchor;
     if (settings.hAnchor == 0) {
         x = anchor - Half(width);
@@ -21,7 +24,7 @@ WindowPoint InitialPosition(int32_t width, int32_t height) {
         x = anchor - width;
     }
     const int64_t y = settings.vInTenths ? (int64_t{workHeight} - height) * settings.vPosition / 10
-                                         : int64_t{settings.vPosition};
+                                         : int64_t{ScaleToDpi(settings.vPosition, layoutDpi)};
     return WindowPoint{ClampToInt32(x), ClampToInt32(y)};
 }
 

@@ -1,13 +1,15 @@
 #include "window/placement_win.h"
 
 #include "base/settings.h"
+#include "window/dpi_win.h"
 #include "window/placement.h"
+#include "window/scale.h"
 
 namespace {
 
 SIZE OuterSizeOfEmptyClient(DWORD style) {
     RECT rect{0, 0, 0, 0};
-    AdjustWindowRect(&rect, style, FALSE);
+    AdjustWindowRectForDpi(&rect, style, static_cast<UINT>(layoutDpi));
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
@@ -45,14 +47,18 @@ void SetRestoredRect(HWND window, int32_t x, int32_t y, int32_t width, int32_t h
 
 }  // namespace
 
-// The extras are measured against the bare style, so whatever the bare window adds
-// around its client area is counted in none of them.
 void ComputeDerivedFrameValues() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     workWidth = work.right - work.left;
     workHeight = work.bottom - work.top;
+    UseDpi(static_cast<int32_t>(PrimaryMonitorDpi()));
+}
 
+// The extras are measured against the bare style, so whatever the bare window adds
+// around its client area is counted in none of them.
+void UseDpi(int32_t dpi) {
+    layoutDpi = dpi > 0 ? dpi : BASE_DPI;
     const SIZE withCaption = OuterSizeOfEmptyClient(STYLE_CAPTION);
     const SIZE bare = OuterSizeOfEmptyClient(STYLE_BARE);
     const SIZE thin = OuterSizeOfEmptyClient(STYLE_THIN);

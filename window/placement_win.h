@@ -15,8 +15,12 @@ constexpr UINT FRAME_CHANGED_HIDE =
 static_assert(MOVE_SIZE_HIDE == 0x0090, "move, size and hide");
 static_assert(FRAME_CHANGED_HIDE == 0x00B3, "frame change only");
 
-// Fills workWidth, workHeight and the four frame extras from the system, once at start-up.
+// Fills workWidth, workHeight, the layouts' DPI (the primary monitor's) and the four
+// frame extras from the system, once at start-up.
 void ComputeDerivedFrameValues();
+
+// Makes dpi the layouts' DPI and works the frame extras out again for it.
+void UseDpi(int32_t dpi);
 
 // Moves and sizes the window, puts the current frame on it and leaves it hidden. A
 // minimised window stays so, and is restored to that place and size.

@@ -15,6 +15,9 @@ TrayPlatform trayPlatform = {Shell_NotifyIconW, GetLastError, Sleep};
 
 namespace {
 
+// The icon shown in the notification area, drawn for its size; from the add to the removal.
+HICON trayIcon;
+
 void BuildRecord(HWND window, NOTIFYICONDATAW* record) {
     *record = NOTIFYICONDATAW{};
     record->cbSize = sizeof(NOTIFYICONDATAW);
@@ -22,18 +25,33 @@ void BuildRecord(HWND window, NOTIFYICONDATAW* record) {
     record->uID = TRAY_ICON_ID;
     record->uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record->uCallbackMessage = WM_TRAYNOTIFY;
-    record->hIcon = LoadIconW(appInstance, L"Icon");
+    record->hIcon = trayIcon;
     // The tip holds 127 characters; a longer caption is cut, not left out.
     CopyText(reinterpret_cast<char16_t*>(record->szTip), ArrayCount(record->szTip), caption);
 }
 
+void DestroyTrayIcon() {
+    if (trayIcon != nullptr) {
+        DestroyIcon(trayIcon);
+        trayIcon = nullptr;
+    }
+}
+
 }  // namespace
 
+// The icon is the image of the small-icon size (LoadIconW would give the large one
+// shrunk, blurred at every scale above 100 %).
 int SetTrayIcon(HWND window, int add) {
+    if (add && trayIcon == nullptr) {
+        trayIcon =
+            static_cast<HICON>(LoadImageW(appInstance, L"Icon", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    }
     NOTIFYICONDATAW record;
     BuildRecord(window, &record);
     if (!add) {
         trayPlatform.notifyIcon(NIM_DELETE, &record);
+        DestroyTrayIcon();
         return 1;
     }
     for (int attempt = 1; attempt <= TRAY_ADD_ATTEMPTS; ++attempt) {
@@ -42,10 +60,11 @@ int SetTrayIcon(HWND window, int add) {
         }
         // Only a shell that is busy starting up is worth waiting for.
         if (trayPlatform.lastError() != ERROR_TIMEOUT) {
-            return 0;
+            break;
         }
         trayPlatform.sleep(TRAY_RETRY_WAIT_MS);
     }
+    DestroyTrayIcon();
     return 0;
 }
 

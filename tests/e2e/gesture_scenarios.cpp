@@ -564,3 +564,60 @@ SCENARIO(image_cache_change_shown_at_once) {
     SetImageCache(harbour);
     CheckPreviousAfterRefreshes(slideshow, main, L" Harbour ", BEACH_PATH, harbour);
 }
+
+// At 150 % (LogPixels 144, which Wine reads when a process starts) a pixel in an option
+// is a pixel of a 100 % screen: the window stands where Windows' stretching would put
+// it, in the screen's own pixels; the position box speaks in option units; two title
+// bar toggles give back the same rectangle. M: a stray click opens no Explorer.
+SCENARIO(display_scale_150) {
+    SetWallpaperSource(BEACH_PATH);
+    const DWORD dpi = 144;
+    SetRegistryValue(DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+    StartedProcess nuvelo = StartNuvelo(L"t W300 H40 S20 l200 y100 M");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    // Left 200 × 1.5 = 300, top 100 × 1.5 = 150, 300 × 1.5 = 450 wide, 40 × 1.5 = 60 high.
+    const RECT r = WindowRectOf(main);
+    CHECK_EQ(300, r.left);
+    CHECK_EQ(150, r.top);
+    CHECK_EQ(750, r.right);
+    CHECK_EQ(210, r.bottom);
+
+    POINT at = LabelCentre(main);
+    REQUIRE(HoldKeyOver(nullptr, main, at, VK_CONTROL));
+    DoubleClickHere(at);
+    HWND box = WaitForWindowByTitle(POSITION_TITLE, ReactionTimeout());
+    KeyUp(VK_CONTROL);
+    REQUIRE(box != nullptr);
+    CHECK_TEXT(L"左：200   右：500   上：100   下：140  \n幅：300   高さ：40   (行高：40)  ",
+               MessageBoxMessage(box));
+    CloseMessageBox(box);
+    REQUIRE(
+        WaitUntil([](void*) { return WindowsTitled(POSITION_TITLE).empty(); }, nullptr, ReactionTimeout()));
+
+    for (LONG_PTR style : {STYLE_CAPTION_SEEN, STYLE_BARE_SEEN}) {
+        at = LabelCentre(main);
+        REQUIRE(AimAt(nullptr, main, at));
+        DoubleClickAt(at.x, at.y);
+        CHECK(WaitForLayout(nullptr, main, HasFrameStyle, &style, ReactionTimeout()));
+    }
+    const RECT again = WindowRectOf(main);
+    CHECK(EqualRect(&r, &again));
+    EndProcess(nuvelo);
+
+    // Without pixel positions: centred on the work area at 450 wide, and a row as tall
+    // as the text in a font of 20 × 1.5 = 30 pixels.
+    nuvelo = StartNuvelo(L"t W300 S20");
+    REQUIRE(nuvelo.process != nullptr);
+    main = WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    const SIZE work = WorkAreaSize();
+    const RECT centred = WindowRectOf(main);
+    Note("work area %ld x %ld, window (%ld, %ld)-(%ld, %ld)", work.cx, work.cy, centred.left, centred.top,
+         centred.right, centred.bottom);
+    CHECK_EQ(work.cx * 5 / 10 - 450 / 2, centred.left);
+    CHECK_EQ(450, centred.right - centred.left);
+    CHECK_EQ(30, centred.bottom - centred.top);
+    CHECK_EQ((work.cy - 30) * 5 / 10, centred.top);
+}

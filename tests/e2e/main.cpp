@@ -63,6 +63,8 @@ int wmain(int argc, wchar_t** argv) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, L"Interval");
         // The same for an image cache, which would stand in for every wallpaper path.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCache");
+        // And for a display scale, which every later start in the run would take.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
         // Likewise a demo ended half-way leaves its picture on the desktop, which the
         // pixel checks would see behind see-through windows.
         wchar_t picture[MAX_PATH] = L"";

@@ -14,8 +14,10 @@
 #include "wallpaper/lines.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
+#include "window/mainwnd_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "window/scale.h"
 #include "window/shell_win.h"
 
 namespace {
@@ -328,6 +330,27 @@ TEST_F(LabelWindows, FontSizeZeroBecomesTheDefaultCell) {
     ReleaseDC(window, dc);
     EXPECT_EQ(metrics.tmHeight + metrics.tmExternalLeading, settings.fontSize);
     EXPECT_LE(MeasureInLabelFont(window).cell, 200);
+}
+
+// Wine never sends WM_DPICHANGED: sent here as Windows would after a drag to a monitor
+// at 150 %. The corner goes to the suggested place, and S20 becomes 30 pixels.
+TEST_F(LabelWindows, DpiChangeMovesTheCornerAndRemakesTheFont) {
+    settings.customFont = 1;
+    settings.fontSize = 20;
+    ASSERT_EQ(1, LayoutLabels(window, 1, 0));
+    LOGFONTW before{};
+    GetObjectW(labelFont, sizeof(before), &before);
+    RECT suggested{300, 200, 700, 300};
+    MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    const RECT outer = OuterRect(window);
+    LOGFONTW after{};
+    GetObjectW(labelFont, sizeof(after), &after);
+    UseDpi(BASE_DPI);
+    EXPECT_EQ(300, outer.left);
+    EXPECT_EQ(200, outer.top);
+    EXPECT_EQ(20, before.lfHeight);
+    EXPECT_EQ(30, after.lfHeight);
+    EXPECT_EQ(30, MeasureInLabelFont(window).tallest);
 }
 
 TEST_F(LabelWindows, RefreshKeepsTheAnchorAndTheShare) {

@@ -48,6 +48,7 @@ protected:
         trayPlatform = {ScriptedNotify, ScriptedLastError, ScriptedSleep};
         shell = ScriptedShell{};
         CopyText(caption, u"wall");
+        appInstance = GetModuleHandleW(nullptr);
     }
     void TearDown() override { trayPlatform = saved; }
     TrayPlatform saved;
@@ -96,6 +97,15 @@ TEST_F(TrayRetry, RecordCarriesIconCallbackAndTip) {
     EXPECT_EQ(UINT{NIF_MESSAGE | NIF_ICON | NIF_TIP}, shell.lastRecord.uFlags);
     EXPECT_EQ(0x8001u, shell.lastRecord.uCallbackMessage);
     EXPECT_STREQ(L"wall", shell.lastRecord.szTip);
+    // The image drawn for the small-icon size, not the large one shrunk.
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(shell.lastRecord.hIcon, &info));
+    BITMAP bitmap{};
+    GetObjectW(info.hbmMask, sizeof(bitmap), &bitmap);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), bitmap.bmWidth);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(1, SetTrayIcon(window, 0));
 }
 
 TEST_F(TrayRetry, RemovalNeverRetriesAndReportsSuccess) {

@@ -1,0 +1,58 @@
+#include "window/dpi_win.h"
+
+namespace {
+
+using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+// GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the monitor's scale asks for.
+constexpr int MDT_EFFECTIVE = 0;
+using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+// Each looked up once, at the first use; null where the system lacks it.
+bool adjustLooked;
+AdjustWindowRectExForDpiProc adjustWindowRectExForDpi;
+bool monitorLooked;
+GetDpiForMonitorProc getDpiForMonitor;
+
+template <typename Proc>
+Proc Lookup(HMODULE module, const char* name) {
+    if (module == nullptr) {
+        return nullptr;
+    }
+    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+}  // namespace
+
+// GetDpiForMonitor (Windows 8.1 and later, in shcore.dll, loaded here and nowhere else)
+// answers for one monitor; before 8.1 every monitor has the one DPI of the screen.
+UINT PrimaryMonitorDpi() {
+    if (!monitorLooked) {
+        getDpiForMonitor = Lookup<GetDpiForMonitorProc>(LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor");
+        monitorLooked = true;
+    }
+    const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    UINT x = 0;
+    UINT y = 0;
+    if (getDpiForMonitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE, &x, &y)) &&
+        y != 0) {
+        return y;
+    }
+    // Windows 7 and 8: one DPI for every monitor.
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {
+    if (!adjustLooked) {
+        adjustWindowRectExForDpi =
+            Lookup<AdjustWindowRectExForDpiProc>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
+        adjustLooked = true;
+    }
+    const RECT asked = *rect;
+    if (adjustWindowRectExForDpi == nullptr || !adjustWindowRectExForDpi(rect, style, FALSE, 0, dpi)) {
+        *rect = asked;
+        AdjustWindowRect(rect, style, FALSE);
+    }
+}

@@ -1,0 +1,28 @@
+#include "window/scale.h"
+
+#include "window/placement.h"
+
+int32_t layoutDpi = BASE_DPI;
+
+namespace {
+
+// MulDiv's rounding: half a unit goes away from zero. Truncation would lose a pixel for
+// thousands of values at 120 and 144 DPI, and the way back would not find the option.
+int32_t MulDivRounded(int32_t value, int32_t numerator, int32_t denominator) {
+    if (numerator <= 0 || denominator <= 0) {
+        return value;
+    }
+    const int64_t product = int64_t{value} * numerator;
+    const int64_t half = denominator / 2;
+    return ClampToInt32(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
+
+}  // namespace
+
+int32_t ScaleToDpi(int32_t value, int32_t dpi) {
+    return MulDivRounded(value, dpi, BASE_DPI);
+}
+
+int32_t ScaleFromDpi(int32_t pixels, int32_t dpi) {
+    return MulDivRounded(pixels, BASE_DPI, dpi);
+}
