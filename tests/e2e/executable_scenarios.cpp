@@ -2,6 +2,7 @@
 // Read from the file, so the same checks serve the x86-64 and the i386 build.
 #include "tests/e2e/driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -274,7 +275,8 @@ I386_SCENARIO(executable_imports_and_version) {
     CHECK_TEXT(IsI386Target() ? L"1.00 (w32)" : L"1.00 (x64)", VersionString(block, L"ProductVersion"));
     CHECK_TEXT(L"1.0.0.0", VersionString(block, L"FileVersion"));
 
-    // The window classes and the tray load the group "Icon": one image of 32 x 32.
+    // The window classes and the tray load the group "Icon": a square image for each of
+    // the small and large sizes of 100 % to 200 %.
     HMODULE image = LoadLibraryExW(TargetPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     REQUIRE(image != nullptr);
     HRSRC group = FindResourceW(image, L"Icon", RT_GROUP_ICON);
@@ -282,12 +284,16 @@ I386_SCENARIO(executable_imports_and_version) {
         const BYTE* directory = static_cast<const BYTE*>(LockResource(LoadResource(image, group)));
         DWORD length = SizeofResource(image, group);
         // GRPICONDIR: reserved, type, count; then 14-byte entries that start with width, height.
-        if (CHECK(directory != nullptr && length >= 6 + 14)) {
+        if (CHECK(directory != nullptr && length >= 6)) {
             WORD count = 0;
             memcpy(&count, directory + 4, sizeof(count));
-            CHECK_EQ(1, count);
-            CHECK_EQ(32, directory[6]);
-            CHECK_EQ(32, directory[7]);
+            std::vector<int> sizes;
+            for (WORD i = 0; i < count && 6 + 14u * (i + 1) <= length; ++i) {
+                CHECK_EQ(directory[6 + 14 * i], directory[7 + 14 * i]);
+                sizes.push_back(directory[6 + 14 * i]);
+            }
+            std::sort(sizes.begin(), sizes.end());
+            CHECK(sizes == std::vector<int>({16, 20, 24, 32, 48}));
         }
     }
     FreeLibrary(image);
