@@ -261,7 +261,7 @@ I386_SCENARIO(executable_imports_and_version) {
     REQUIRE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedLength));
     REQUIRE(fixed != nullptr && fixedLength >= sizeof(VS_FIXEDFILEINFO));
     CHECK_EQ(0xFEEF04BD, fixed->dwSignature);
-    CHECK_EQ(0x00010000, fixed->dwFileVersionMS);
+    CHECK_EQ(0x00010001, fixed->dwFileVersionMS);  // 1.1
     CHECK_EQ(0x00000000, fixed->dwFileVersionLS);
     CHECK_EQ(VFT_APP, fixed->dwFileType);
 
@@ -272,8 +272,8 @@ I386_SCENARIO(executable_imports_and_version) {
     REQUIRE(translation != nullptr && translationLength >= 4);
     CHECK_EQ(0x04E40409, translation[0]);  // US English, code page 1252: the table 040904E4
     CHECK_TEXT(L"Nuvelo 現在の壁紙", VersionString(block, L"FileDescription"));
-    CHECK_TEXT(IsI386Target() ? L"1.00 (w32)" : L"1.00 (x64)", VersionString(block, L"ProductVersion"));
-    CHECK_TEXT(L"1.0.0.0", VersionString(block, L"FileVersion"));
+    CHECK_TEXT(IsI386Target() ? L"1.10 (w32)" : L"1.10 (x64)", VersionString(block, L"ProductVersion"));
+    CHECK_TEXT(L"1.1.0.0", VersionString(block, L"FileVersion"));
 
     // The window classes and the tray load the group "Icon": a square image for each of
     // the small and large sizes of 100 % to 200 %.
