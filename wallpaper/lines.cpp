@@ -27,6 +27,21 @@ void PadLine(char16_t (&line)[TEXT_UNITS]) {
     line[0] = BLANK;
 }
 
+// Device paths are ASCII; Windows writes the class identifier in lower case where a
+// monitor may report it in upper case.
+char16_t FoldCase(char16_t unit) {
+    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+}
+
+int SameDevice(const char16_t* a, const char16_t* b) {
+    for (; FoldCase(*a) == FoldCase(*b); ++a, ++b) {
+        if (*a == 0) {
+            return 1;
+        }
+    }
+    return 0;
+}
+
 }  // namespace
 
 // The scans never look at position 0, so a leading
@@ -139,4 +154,42 @@ int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char1
     }
     path[n] = 0;
     return n > 0;
+}
+
+// Windows reports the field empty for a monitor it calls Default_Monitor: such a value
+// names no monitor, and the plain image cache is the better guess then.
+int DeviceFromImageCache(const uint8_t* data, uint32_t bytes, char16_t (&device)[DEVICE_PATH_UNITS]) {
+    device[0] = 0;
+    if (bytes <= IMAGE_CACHE_DEVICE_OFFSET) {
+        return 0;
+    }
+    const uint8_t* units = data + IMAGE_CACHE_DEVICE_OFFSET;
+    const size_t available = (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t);
+    size_t n = 0;
+    for (; n < available && n < ArrayCount(device); ++n) {
+        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        device[n] = unit;
+    }
+    if (n == available || n == ArrayCount(device)) {
+        device[0] = 0;
+        return 0;  // no zero inside the value, or a path longer than any monitor's
+    }
+    device[n] = 0;
+    return n > 0;
+}
+
+int PathForMonitor(uint32_t type,
+                   const uint8_t* data,
+                   uint32_t bytes,
+                   const char16_t* monitor,
+                   char16_t (&path)[TEXT_UNITS]) {
+    char16_t device[DEVICE_PATH_UNITS];
+    if (!DeviceFromImageCache(data, bytes, device) || !SameDevice(device, monitor)) {
+        path[0] = 0;
+        return 0;
+    }
+    return PathFromImageCache(type, data, bytes, path);
 }

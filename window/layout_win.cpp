@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
+#include "window/monitor_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "window/shell_win.h"
@@ -95,9 +96,12 @@ void EndGdiMeasuring(GdiMeasuring* measuring) {
 
 int LayoutLabels(HWND window, int initial, int reread) {
     PriorRect prior{};
+    // Before the first placement the window stands nowhere yet: the primary monitor's.
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(initial ? nullptr : window, monitor);
     if (initial) {
         CopyText(previousPath, u"");
-        if (!ReadWallpaperLines()) {
+        if (!ReadWallpaperLines(monitor)) {
             return 0;
         }
     } else {
@@ -105,7 +109,7 @@ int LayoutLabels(HWND window, int initial, int reread) {
         prior = RestoredRect(window);
         DestroyLabels();
         if (reread) {
-            ReadWallpaperLines();  // a failed read leaves no lines, and the layout goes on
+            ReadWallpaperLines(monitor);  // a failed read leaves no lines, and the layout goes on
         }
     }
 

@@ -9,6 +9,7 @@
 #include "window/gestures.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
+#include "window/monitor_win.h"
 #include "window/shell_win.h"
 #include "window/tray_win.h"
 
@@ -41,6 +42,12 @@ LRESULT OnCreate(HWND window) {
     }
     if (settings.autoMinimize) {
         StartSecondsTimer(window, TIMER_AUTO_MINIMIZE, settings.autoMinimizeSeconds);
+    }
+    // The first read took the primary monitor's picture; placed on another monitor, the
+    // window shows that one's instead, and nothing shown before it.
+    if (OffPrimaryMonitor(window)) {
+        OnMonitorMayHaveChanged(window);
+        CopyText(previousPath, u"");
     }
     ArmSlideshowTimer(window);
     ShowWindow(window, SW_SHOWNA);
@@ -197,8 +204,10 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
 // Control Panel\Desktop changes for many reasons; only another picture is worth a new
 // layout, so an unchanged path leaves the labels as they are.
 LRESULT OnDesktopChanged(HWND window) {
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(window, monitor);
     char16_t path[TEXT_UNITS];
-    if (!ReadWallpaperPath(path) || TextEquals(path, currentPath)) {
+    if (!ReadWallpaperPath(monitor, path) || TextEquals(path, currentPath)) {
         return 0;
     }
     RestartAutoMinimize(window);
@@ -208,6 +217,22 @@ LRESULT OnDesktopChanged(HWND window) {
 }
 
 }  // namespace
+
+// Each monitor may show a picture of its own. Not a new picture on the desktop, so the
+// automatic minimise goes on, and a hidden or minimised window stays so.
+void OnMonitorMayHaveChanged(HWND window) {
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(window, monitor);
+    char16_t path[TEXT_UNITS];
+    if (!ReadWallpaperPath(monitor, path) || TextEquals(path, currentPath)) {
+        return;
+    }
+    const BOOL shown = IsWindowVisible(window);
+    LayoutLabels(window, 0, 1);
+    if (shown) {
+        ShowWindow(window, SW_SHOWNA);
+    }
+}
 
 void ScheduleExplorerOpen(HWND window) {
     const char16_t* target = currentPath;
@@ -241,6 +266,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnTrayMenu(window);
         case WM_DESKTOPCHANGED:
             return OnDesktopChanged(window);
+        case WM_EXITSIZEMOVE:
+        case WM_DISPLAYCHANGE:
+            OnMonitorMayHaveChanged(window);
+            return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }
