@@ -419,6 +419,25 @@ std::vector<uint8_t> ImageCache(const std::u16string& path, size_t size = 800) {
     return data;
 }
 
+// A per-monitor value: the image cache with the monitor's path (and its zero unless
+// withZero is false) from byte 544, then zeros to size.
+std::vector<uint8_t> MonitorCache(const std::u16string& path,
+                                  const std::u16string& device,
+                                  bool withZero = true,
+                                  size_t size = 800) {
+    std::vector<uint8_t> data = ImageCache(path, 544);
+    data.resize(544);
+    std::vector<uint8_t> field = Bytes(device, withZero);
+    data.insert(data.end(), field.begin(), field.end());
+    if (data.size() < size) {
+        data.resize(size, 0);
+    }
+    return data;
+}
+
+const std::u16string SAMSUNG =
+    u"\\\\?\\DISPLAY#SAM0B12#4&2f7ab893&0&UID57547520#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}";
+
 }  // namespace
 
 TEST(PathFromImageCache, UsableOrPassedOver) {
@@ -431,12 +450,20 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
     }
     std::vector<uint8_t> oddSize = ImageCache(u"C:\\a.jpg");
     oddSize.push_back(0);
+    const std::u16string device127 = u"\\\\?\\" + std::u16string(123, u'd');
+    std::vector<uint8_t> deviceZeroAtOddByte = ImageCache(u"C:\\a.jpg", 544);
+    for (uint8_t b : {0x41, 0x00, 0x00, 0x43}) {
+        deviceZeroAtOddByte.push_back(b);  // "A", then a zero straddling two units, then the end
+    }
+    // device: the field from byte 544, empty when it names no monitor; a value with
+    // one must give its path (or nothing) for that monitor as well.
     const struct {
         const char* what;
         uint32_t type;
         std::vector<uint8_t> data;
         int ok;
         std::u16string path;
+        std::u16string device;
     } rows[] = {
         {"as Windows writes it", 3, ImageCache(u"C:\\Photos\\壁紙.jpg"), 1, u"C:\\Photos\\壁紙.jpg"},
         {"the smallest usable value", 3, ImageCache(u"x", 0), 1, u"x"},
@@ -450,6 +477,18 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
         {"a zero at an odd byte", 3, zeroAtOddByte, 1, u"A䈀"},
         {"odd size", 3, oddSize, 0, u""},
         {"a string, not binary", 1, ImageCache(u"C:\\a.jpg"), 0, u""},
+        {"a monitor's own", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG), 1, u"C:\\a.jpg", SAMSUNG},
+        {"a monitor's own, ending with its zero", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, true, 0), 1,
+         u"C:\\a.jpg", SAMSUNG},
+        {"a monitor path of 127 units", 3, MonitorCache(u"C:\\a.jpg", device127), 1, u"C:\\a.jpg", device127},
+        {"128 units: longer than any monitor's", 3, MonitorCache(u"C:\\a.jpg", device127 + u"d"), 1,
+         u"C:\\a.jpg"},
+        {"Default_Monitor: an empty field", 3, MonitorCache(u"C:\\a.jpg", u""), 1, u"C:\\a.jpg"},
+        {"too short for the field", 3, ImageCache(u"C:\\a.jpg", 544), 1, u"C:\\a.jpg"},
+        {"no zero after the field", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, false, 0), 1, u"C:\\a.jpg"},
+        {"the field's zero at an odd byte", 3, deviceZeroAtOddByte, 1, u"C:\\a.jpg"},
+        {"a monitor's, with a path too long", 3, MonitorCache(path259 + u"p", SAMSUNG), 0, u"", SAMSUNG},
+        {"a monitor's, with no path", 3, MonitorCache(u"", SAMSUNG), 0, u"", SAMSUNG},
     };
     for (const auto& row : rows) {
         std::vector<uint8_t> exact(row.data);  // exact size: ASan sees a read past it
@@ -457,6 +496,49 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
         std::fill(std::begin(path), std::end(path), u'#');
         EXPECT_EQ(row.ok,
                   PathFromImageCache(row.type, exact.data(), static_cast<uint32_t>(exact.size()), path))
+            << row.what;
+        EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
+        char16_t device[DEVICE_PATH_UNITS];
+        std::fill(std::begin(device), std::end(device), u'#');
+        EXPECT_EQ(!row.device.empty(),
+                  DeviceFromImageCache(exact.data(), static_cast<uint32_t>(exact.size()), device))
+            << row.what;
+        EXPECT_EQ(row.device, std::u16string(device, TextLength(device, ArrayCount(device)))) << row.what;
+        if (!row.device.empty()) {
+            EXPECT_EQ(row.ok, PathForMonitor(row.type, exact.data(), static_cast<uint32_t>(exact.size()),
+                                             row.device.c_str(), path))
+                << row.what;
+            EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
+        }
+    }
+}
+
+// The value is the monitor's only when its whole device path is the monitor's; Windows
+// writes the class identifier in lower case, a monitor may report it in upper case.
+TEST(PathForMonitor, WholePathWithoutRegardToCase) {
+    const std::u16string upper =
+        u"\\\\?\\DISPLAY#SAM0B12#4&2f7ab893&0&UID57547520#{E6F07B5F-EE97-4A90-B076-33F57BF4EAA7}";
+    const struct {
+        const char* what;
+        std::u16string device;  // the value's
+        std::u16string monitor;
+        std::u16string path;  // empty: not the monitor's
+    } rows[] = {
+        {"the same path", SAMSUNG, SAMSUNG, u"C:\\a.jpg"},
+        {"the monitor's class identifier in upper case", SAMSUNG, upper, u"C:\\a.jpg"},
+        {"the value's in upper case", upper, SAMSUNG, u"C:\\a.jpg"},
+        {"a prefix of the monitor's path", SAMSUNG.substr(0, SAMSUNG.size() - 1), SAMSUNG, u""},
+        {"the monitor's path a prefix of the value's", SAMSUNG, SAMSUNG.substr(0, 20), u""},
+        {"another monitor", u"\\\\?\\DISPLAY#DEL4321#5&1&0&UID1#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}",
+         SAMSUNG, u""},
+        {"Default_Monitor's empty field, no monitor path", u"", u"", u""},
+    };
+    for (const auto& row : rows) {
+        std::vector<uint8_t> data = MonitorCache(u"C:\\a.jpg", row.device);
+        char16_t path[TEXT_UNITS];
+        std::fill(std::begin(path), std::end(path), u'#');
+        EXPECT_EQ(!row.path.empty(), PathForMonitor(3, data.data(), static_cast<uint32_t>(data.size()),
+                                                    row.monitor.c_str(), path))
             << row.what;
         EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
     }
