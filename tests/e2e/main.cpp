@@ -63,6 +63,13 @@ int wmain(int argc, wchar_t** argv) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, SLIDESHOW_KEY, L"Interval");
         // The same for an image cache, which would stand in for every wallpaper path.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCache");
+        // And the per-monitor values, as many as the program would ever read.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCount");
+        for (int i = 0; i < 16; ++i) {
+            wchar_t name[32];
+            swprintf(name, 32, L"TranscodedImageCache_%03d", i);
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, name);
+        }
         // Likewise a demo ended half-way leaves its picture on the desktop, which the
         // pixel checks would see behind see-through windows.
         wchar_t picture[MAX_PATH] = L"";
