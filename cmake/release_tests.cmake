@@ -146,11 +146,12 @@ if(CHECK STREQUAL "headers")
     check_headers(${EXE64} 0x8664 "DYNAMIC_BASE;NX_COMPAT;HIGH_ENTROPY_VA;TERMINAL_SERVER_AWARE")
     check_headers(${EXE32} 0x014c "DYNAMIC_BASE;NX_COMPAT;TERMINAL_SERVER_AWARE")
     # The x86-64 program was brought to 36 KiB; following the picture on Windows 8 and
-    # later (the image cache, the registry's change signal) took it to 36.5 KiB. A flag
-    # or a record that puts it above 37 KiB should be a decision, not an accident.
+    # later (the image cache, the registry's change signal) took it to 36.5 KiB, and the
+    # picture of the window's own monitor to 37.5 KiB. A flag or a record that puts it
+    # above that should be a decision, not an accident.
     file(SIZE ${EXE64} size64)
-    if(size64 GREATER 37888)
-        fail("${EXE64} is ${size64} bytes, more than 37 KiB")
+    if(size64 GREATER 38400)
+        fail("${EXE64} is ${size64} bytes, more than 37.5 KiB")
     endif()
 elseif(CHECK STREQUAL "reproducible")
     build_copy(first ${SOURCE} ${WORK}/one)

@@ -54,17 +54,11 @@ int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char1
 // its terminating zero. Which index is which monitor is not fixed: the device path is.
 constexpr uint32_t IMAGE_CACHE_DEVICE_OFFSET = 544;
 constexpr uint32_t MAX_MONITOR_CACHES = 16;
-// As long as DISPLAY_DEVICEW's DeviceID, where the monitor's own path comes from:
-// a longer field cannot be any monitor's.
-constexpr int DEVICE_PATH_UNITS = 128;
 
-// The device field of a per-monitor value: 1 when a zero unit at or after byte 544 on a
-// code-unit boundary ends a path of 1 to 127 units. Otherwise 0 and an empty path.
-int DeviceFromImageCache(const uint8_t* data, uint32_t bytes, char16_t (&device)[DEVICE_PATH_UNITS]);
-
-// The picture of one per-monitor value when it is monitor's: 1 and its path when the
-// device field equals monitor whole (letters compared without regard to case) and the
-// path is usable (PathFromImageCache). Otherwise 0 and an empty path.
+// The picture of one per-monitor value when it is the monitor's: 1 and the path when a
+// zero unit on a code-unit boundary at or after byte 544 ends a device field that equals
+// monitor whole (letters compared without regard to case; an empty one equals none),
+// and the path is usable (PathFromImageCache). Otherwise 0 and an empty path.
 int PathForMonitor(uint32_t type,
                    const uint8_t* data,
                    uint32_t bytes,

@@ -1,5 +1,7 @@
 #include "wallpaper/registry_win.h"
 
+#include <cstring>
+
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -15,26 +17,11 @@ const wchar_t IMAGE_COUNT_VALUE[] = L"TranscodedImageCount";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
 
-// One value of an open key. *bytes is the buffer's size on entry and, on success, the
-// size the registry actually wrote: the callers read only that much, so a short value
-// never brings in bytes of an earlier read. The type variable is preset and only handed
-// back (*type) to a caller that asks for it. Data longer than the buffer makes the query
-// answer ERROR_MORE_DATA, a failure like any other status.
-LONG QueryValue(HKEY key,
-                const wchar_t* name,
-                DWORD presetType,
-                BYTE* data,
-                DWORD* bytes,
-                DWORD* type = nullptr) {
-    DWORD storedType = presetType;
-    const LONG status = RegQueryValueExW(key, name, nullptr, &storedType, data, bytes);
-    if (type != nullptr) {
-        *type = storedType;
-    }
-    return status;
-}
-
-// One value of a key of the current user, as QueryValue; 1 on success.
+// One value of a key of the current user. *bytes is the buffer's size on entry and,
+// on success, the size the registry actually wrote: the callers read only that much,
+// so a short value never brings in bytes of an earlier read. The type variable is
+// preset and only handed back (*type) to a caller that asks for it. Data longer than
+// the buffer makes the query answer ERROR_MORE_DATA, a failure like any other status.
 int ReadUserValue(const wchar_t* subkey,
                   const wchar_t* name,
                   DWORD presetType,
@@ -45,55 +32,67 @@ int ReadUserValue(const wchar_t* subkey,
     if (RegOpenKeyExW(HKEY_CURRENT_USER, subkey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;
     }
-    const LONG status = QueryValue(key, name, presetType, data, bytes, type);
+    DWORD storedType = presetType;
+    LONG status = RegQueryValueExW(key, name, nullptr, &storedType, data, bytes);
     RegCloseKey(key);
+    if (type != nullptr) {
+        *type = storedType;
+    }
     return status == ERROR_SUCCESS;
 }
 
+// How many per-monitor values to look at: TranscodedImageCount when it is a count, at
+// most 16; 16 (and the first missing index ends the search) without one.
+DWORD MonitorCacheLimit(HKEY key) {
+    DWORD count = 0;
+    DWORD bytes = sizeof(count);
+    DWORD type = 0;
+    if (RegQueryValueExW(key, IMAGE_COUNT_VALUE, nullptr, &type, reinterpret_cast<BYTE*>(&count), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || bytes != sizeof(count) || count > MAX_MONITOR_CACHES) {
+        return MAX_MONITOR_CACHES;
+    }
+    return count;
+}
+
 // The picture of monitor's own per-monitor value. _000 is asked first, so that a desktop
-// without these values costs one query; then as many as TranscodedImageCount says (none
-// when it is 0), else up to the first missing index, at most 16 either way. A missing
-// index always ends the search: Windows writes them without gaps. cache is the read buffer.
-int ReadMonitorImageCache(HKEY key,
-                          const char16_t* monitor,
+// without these values costs one query more than the plain value; a missing index ends
+// the search, as does the count (none when it is 0). cache is the caller's read buffer.
+int ReadMonitorImageCache(const char16_t* monitor,
                           BYTE (&cache)[IMAGE_CACHE_DATA_BYTES],
                           char16_t (&path)[TEXT_UNITS]) {
-    if (monitor[0] == 0) {
-        return 0;  // no monitor path: no value can be its
+    HKEY key;
+    if (monitor[0] == 0 ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return 0;  // without the monitor's path no value can be its
     }
-    wchar_t name[] = L"TranscodedImageCache_000";
-    const size_t tens = ArrayCount(name) - 3;
-    DWORD bytes = sizeof(cache);
-    DWORD type = 0;
-    LONG status = QueryValue(key, name, REG_BINARY, cache, &bytes, &type);
-    if (status == ERROR_FILE_NOT_FOUND) {
-        return 0;
-    }
-    DWORD count = 0;
-    DWORD countBytes = sizeof(count);
-    DWORD countType = 0;
-    DWORD limit = MAX_MONITOR_CACHES;
-    if (QueryValue(key, IMAGE_COUNT_VALUE, REG_DWORD, reinterpret_cast<BYTE*>(&count), &countBytes,
-                   &countType) == ERROR_SUCCESS &&
-        countType == REG_DWORD && countBytes == sizeof(count) && count < limit) {
-        limit = count;
-    }
-    for (DWORD i = 0; i < limit; ++i) {
-        if (i > 0) {
-            name[tens] = static_cast<wchar_t>(L'0' + i / 10);
-            name[tens + 1] = static_cast<wchar_t>(L'0' + i % 10);
-            bytes = sizeof(cache);
-            status = QueryValue(key, name, REG_BINARY, cache, &bytes, &type);
-            if (status == ERROR_FILE_NOT_FOUND) {
-                break;
-            }
+    // TranscodedImageCache_000 and up, made from the plain value's name.
+    constexpr size_t plain = ArrayCount(IMAGE_CACHE_VALUE) - 1;
+    wchar_t name[plain + 5];
+    memcpy(name, IMAGE_CACHE_VALUE, sizeof(IMAGE_CACHE_VALUE));
+    name[plain] = L'_';
+    name[plain + 1] = L'0';
+    name[plain + 4] = 0;
+    int found = 0;
+    for (DWORD i = 0, limit = 1; i < limit; ++i) {
+        name[plain + 2] = static_cast<wchar_t>(L'0' + i / 10);
+        name[plain + 3] = static_cast<wchar_t>(L'0' + i % 10);
+        DWORD type = 0;
+        DWORD bytes = sizeof(cache);
+        const LONG status = RegQueryValueExW(key, name, nullptr, &type, cache, &bytes);
+        if (status == ERROR_FILE_NOT_FOUND) {
+            break;
         }
-        if (status == ERROR_SUCCESS && PathForMonitor(type, cache, bytes, monitor, path)) {
-            return 1;
+        if (i == 0) {
+            limit = MonitorCacheLimit(key);
+        }
+        if (i < limit && status == ERROR_SUCCESS && PathForMonitor(type, cache, bytes, monitor, path)) {
+            found = 1;
+            break;
         }
     }
-    path[0] = 0;
-    return 0;
+    RegCloseKey(key);
+    return found;
 }
 
 // The key whose values change with every new desktop picture, and the event its
@@ -109,22 +108,18 @@ HANDLE desktopChanged;
 // last, perhaps another monitor's, so the monitor's own value comes first. Where there
 // is no usable cache (Windows 7, Wine) the older value is read as before.
 int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]) {
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-        BYTE cache[IMAGE_CACHE_DATA_BYTES];
-        DWORD bytes = sizeof(cache);
-        DWORD type = 0;
-        const int found =
-            ReadMonitorImageCache(key, monitor, cache, path) ||
-            (QueryValue(key, IMAGE_CACHE_VALUE, REG_BINARY, cache, &bytes, &type) == ERROR_SUCCESS &&
-             PathFromImageCache(type, cache, bytes, path));
-        RegCloseKey(key);
-        if (found) {
-            return 1;
-        }
+    BYTE cache[IMAGE_CACHE_DATA_BYTES];
+    if (ReadMonitorImageCache(monitor, cache, path)) {
+        return 1;
+    }
+    DWORD bytes = sizeof(cache);
+    DWORD type = 0;
+    if (ReadUserValue(DESKTOP_KEY, IMAGE_CACHE_VALUE, REG_BINARY, cache, &bytes, &type) &&
+        PathFromImageCache(type, cache, bytes, path)) {
+        return 1;
     }
     BYTE data[WALLPAPER_DATA_BYTES] = {};
-    DWORD bytes = sizeof(data);
+    bytes = sizeof(data);
     if (!ReadUserValue(WALLPAPER_KEY, WALLPAPER_VALUE, REG_SZ, data, &bytes)) {
         path[0] = 0;
         return 0;

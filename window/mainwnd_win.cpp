@@ -201,13 +201,18 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(settings.transparentBack ? keyBrush : backBrush);
 }
 
-// Control Panel\Desktop changes for many reasons; only another picture is worth a new
-// layout, so an unchanged path leaves the labels as they are.
-LRESULT OnDesktopChanged(HWND window) {
+// Whether the picture of the monitor that window stands on is another than the one shown.
+int PictureIsNew(HWND window) {
     char16_t monitor[DEVICE_PATH_UNITS];
     MonitorDevicePath(window, monitor);
     char16_t path[TEXT_UNITS];
-    if (!ReadWallpaperPath(monitor, path) || TextEquals(path, currentPath)) {
+    return ReadWallpaperPath(monitor, path) && !TextEquals(path, currentPath);
+}
+
+// Control Panel\Desktop changes for many reasons; only another picture is worth a new
+// layout, so an unchanged path leaves the labels as they are.
+LRESULT OnDesktopChanged(HWND window) {
+    if (!PictureIsNew(window)) {
         return 0;
     }
     RestartAutoMinimize(window);
@@ -221,10 +226,7 @@ LRESULT OnDesktopChanged(HWND window) {
 // Each monitor may show a picture of its own. Not a new picture on the desktop, so the
 // automatic minimise goes on, and a hidden or minimised window stays so.
 void OnMonitorMayHaveChanged(HWND window) {
-    char16_t monitor[DEVICE_PATH_UNITS];
-    MonitorDevicePath(window, monitor);
-    char16_t path[TEXT_UNITS];
-    if (!ReadWallpaperPath(monitor, path) || TextEquals(path, currentPath)) {
+    if (!PictureIsNew(window)) {
         return;
     }
     const BOOL shown = IsWindowVisible(window);

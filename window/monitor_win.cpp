@@ -16,19 +16,18 @@ void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
     device[0] = 0;
     const HMONITOR monitor =
         window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
-    MONITORINFOEXW info{};
+    MONITORINFOEXW info;
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(monitor, &info)) {
         return;
     }
-    DISPLAY_DEVICEW display{};
+    DISPLAY_DEVICEW display;
     display.cb = sizeof(display);
     if (!EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME)) {
         return;
     }
     static_assert(sizeof(display.DeviceID) == DEVICE_PATH_UNITS * sizeof(char16_t),
                   "a monitor's whole path fits");
-    display.DeviceID[DEVICE_PATH_UNITS - 1] = 0;
     CopyText(device, reinterpret_cast<const char16_t*>(display.DeviceID));
 }
 

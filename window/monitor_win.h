@@ -3,7 +3,10 @@
 
 #include <windows.h>
 
-#include "wallpaper/lines.h"
+#include "base/text.h"
+
+// As long as DISPLAY_DEVICEW's DeviceID, where the path comes from.
+constexpr int DEVICE_PATH_UNITS = 128;
 
 // The device interface path of the monitor nearest to window, or of the primary monitor
 // when window is null; empty when the system names none.

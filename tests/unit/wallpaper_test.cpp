@@ -450,20 +450,20 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
     }
     std::vector<uint8_t> oddSize = ImageCache(u"C:\\a.jpg");
     oddSize.push_back(0);
-    const std::u16string device127 = u"\\\\?\\" + std::u16string(123, u'd');
     std::vector<uint8_t> deviceZeroAtOddByte = ImageCache(u"C:\\a.jpg", 544);
     for (uint8_t b : {0x41, 0x00, 0x00, 0x43}) {
         deviceZeroAtOddByte.push_back(b);  // "A", then a zero straddling two units, then the end
     }
-    // device: the field from byte 544, empty when it names no monitor; a value with
-    // one must give its path (or nothing) for that monitor as well.
+    // monitor: the device path the value is asked for; mine: whether its device field
+    // is usable and that path, so that the value gives its path (or nothing) for it.
     const struct {
         const char* what;
         uint32_t type;
         std::vector<uint8_t> data;
         int ok;
         std::u16string path;
-        std::u16string device;
+        std::u16string monitor;
+        int mine;
     } rows[] = {
         {"as Windows writes it", 3, ImageCache(u"C:\\Photos\\壁紙.jpg"), 1, u"C:\\Photos\\壁紙.jpg"},
         {"the smallest usable value", 3, ImageCache(u"x", 0), 1, u"x"},
@@ -477,18 +477,16 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
         {"a zero at an odd byte", 3, zeroAtOddByte, 1, u"A䈀"},
         {"odd size", 3, oddSize, 0, u""},
         {"a string, not binary", 1, ImageCache(u"C:\\a.jpg"), 0, u""},
-        {"a monitor's own", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG), 1, u"C:\\a.jpg", SAMSUNG},
+        {"a monitor's own", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG), 1, u"C:\\a.jpg", SAMSUNG, 1},
         {"a monitor's own, ending with its zero", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, true, 0), 1,
-         u"C:\\a.jpg", SAMSUNG},
-        {"a monitor path of 127 units", 3, MonitorCache(u"C:\\a.jpg", device127), 1, u"C:\\a.jpg", device127},
-        {"128 units: longer than any monitor's", 3, MonitorCache(u"C:\\a.jpg", device127 + u"d"), 1,
-         u"C:\\a.jpg"},
-        {"Default_Monitor: an empty field", 3, MonitorCache(u"C:\\a.jpg", u""), 1, u"C:\\a.jpg"},
-        {"too short for the field", 3, ImageCache(u"C:\\a.jpg", 544), 1, u"C:\\a.jpg"},
-        {"no zero after the field", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, false, 0), 1, u"C:\\a.jpg"},
-        {"the field's zero at an odd byte", 3, deviceZeroAtOddByte, 1, u"C:\\a.jpg"},
-        {"a monitor's, with a path too long", 3, MonitorCache(path259 + u"p", SAMSUNG), 0, u"", SAMSUNG},
-        {"a monitor's, with no path", 3, MonitorCache(u"", SAMSUNG), 0, u"", SAMSUNG},
+         u"C:\\a.jpg", SAMSUNG, 1},
+        {"Default_Monitor: an empty field", 3, MonitorCache(u"C:\\a.jpg", u""), 1, u"C:\\a.jpg", u"", 0},
+        {"too short for the field", 3, ImageCache(u"C:\\a.jpg", 544), 1, u"C:\\a.jpg", SAMSUNG, 0},
+        {"no zero after the field", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, false, 0), 1, u"C:\\a.jpg",
+         SAMSUNG, 0},
+        {"the field's zero at an odd byte", 3, deviceZeroAtOddByte, 1, u"C:\\a.jpg", u"A", 0},
+        {"a monitor's, with a path too long", 3, MonitorCache(path259 + u"p", SAMSUNG), 0, u"", SAMSUNG, 1},
+        {"a monitor's, with no path", 3, MonitorCache(u"", SAMSUNG), 0, u"", SAMSUNG, 1},
     };
     for (const auto& row : rows) {
         std::vector<uint8_t> exact(row.data);  // exact size: ASan sees a read past it
@@ -498,18 +496,12 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
                   PathFromImageCache(row.type, exact.data(), static_cast<uint32_t>(exact.size()), path))
             << row.what;
         EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
-        char16_t device[DEVICE_PATH_UNITS];
-        std::fill(std::begin(device), std::end(device), u'#');
-        EXPECT_EQ(!row.device.empty(),
-                  DeviceFromImageCache(exact.data(), static_cast<uint32_t>(exact.size()), device))
+        const std::u16string mine = row.mine ? row.path : u"";
+        EXPECT_EQ(row.mine && row.ok,
+                  PathForMonitor(row.type, exact.data(), static_cast<uint32_t>(exact.size()),
+                                 row.monitor.c_str(), path))
             << row.what;
-        EXPECT_EQ(row.device, std::u16string(device, TextLength(device, ArrayCount(device)))) << row.what;
-        if (!row.device.empty()) {
-            EXPECT_EQ(row.ok, PathForMonitor(row.type, exact.data(), static_cast<uint32_t>(exact.size()),
-                                             row.device.c_str(), path))
-                << row.what;
-            EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
-        }
+        EXPECT_EQ(mine, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
     }
 }
 
