@@ -9,7 +9,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <cwctype>
 
 namespace {
 
@@ -610,17 +609,13 @@ void DeleteSlideshowInterval() {
     DeleteRegistryValue(SLIDESHOW_KEY, L"Interval");
 }
 
-std::vector<BYTE> ImageCacheBytes(const std::wstring& path, const std::wstring& device) {
+std::vector<BYTE> ImageCacheBytes(const std::wstring& path) {
     // Magic, file size, width, height and a time: the header Windows writes.
     const DWORD header[6] = {0x7A, 482113, 1920, 1080, 0x5A3C1D00, 0x01DB2F6E};
-    const size_t deviceAt = 544;
     std::vector<BYTE> data(800, 0);
     memcpy(data.data(), header, sizeof(header));
     const size_t bytes = std::min(path.size() * sizeof(wchar_t), data.size() - sizeof(header));
     memcpy(data.data() + sizeof(header), path.c_str(), bytes);
-    const size_t deviceBytes =
-        std::min(device.size() * sizeof(wchar_t), data.size() - deviceAt - sizeof(wchar_t));
-    memcpy(data.data() + deviceAt, device.c_str(), deviceBytes);
     return data;
 }
 
@@ -631,26 +626,22 @@ void SetImageCache(const std::wstring& path) {
 }
 
 void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device) {
-    wchar_t name[32];
-    swprintf(name, 32, L"TranscodedImageCache_%03d", index);
-    const std::vector<BYTE> data = ImageCacheBytes(path, device);
-    SetRegistryValue(DESKTOP_KEY, name, REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+    const std::wstring name = L"TranscodedImageCache_" + std::to_wstring(1000 + index).substr(1);
+    std::vector<BYTE> data = ImageCacheBytes(path);
+    memcpy(data.data() + 544, device.c_str(), std::min<size_t>(device.size() * sizeof(wchar_t), 254));
+    SetRegistryValue(DESKTOP_KEY, name.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
 }
 
 std::wstring MonitorDeviceForCache() {
     MONITORINFOEXW info{};
     info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
     DISPLAY_DEVICEW display{};
     display.cb = sizeof(display);
-    if (!GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info) ||
-        !EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME)) {
-        FAIL("the primary monitor has no device interface path");
-        return L"";
-    }
+    EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME);
     std::wstring device = display.DeviceID;
-    for (size_t i = device.rfind(L'{'); i < device.size(); ++i) {
-        device[i] = towlower(device[i]);
-    }
+    const size_t brace = std::min(device.rfind(L'{'), device.size());
+    CharLowerBuffW(&device[0] + brace, static_cast<DWORD>(device.size() - brace));
     return device;
 }
 

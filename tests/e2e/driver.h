@@ -191,14 +191,12 @@ void SetSlideshowInterval(DWORD milliseconds);
 void DeleteSlideshowInterval();
 // TranscodedImageCache under DESKTOP_KEY as Windows 8 and later write it: 800 bytes of
 // REG_BINARY, a 24-byte header, then the path (cut to fit) and zeros.
-// With device, a per-monitor value: the monitor's device interface path from byte 544.
 extern const wchar_t DESKTOP_KEY[];  // Control Panel\Desktop
-std::vector<BYTE> ImageCacheBytes(const std::wstring& path, const std::wstring& device = L"");
+std::vector<BYTE> ImageCacheBytes(const std::wstring& path);
 void SetImageCache(const std::wstring& path);
-// TranscodedImageCache_NNN (index 0 to 999): path for the monitor whose device path is device.
+// TranscodedImageCache_NNN (0 to 999), device from byte 544. The primary monitor's device
+// path as the program reads it, its class identifier in lower case as Windows writes it.
 void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device);
-// The primary monitor's device interface path as the program reads it
-// (EnumDisplayDevicesW), its class identifier in lower case as Windows writes it.
 std::wstring MonitorDeviceForCache();
 // The general forms behind the four above.
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);

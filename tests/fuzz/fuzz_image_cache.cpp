@@ -1,9 +1,6 @@
 // The image cache's path against a reference that follows the rule word for word:
 // binary, an even size of at least 26 bytes, and a zero unit at byte 24 + 2k
 // (k from 1 to 259) with no zero unit before it; the path is the k units before it.
-// Likewise the device field: a zero unit at byte 544 + 2k (k at least 1) with none
-// before it; the value is a monitor's exactly when the field is that monitor's path, in
-// whatever case, and the path is usable.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -28,28 +25,6 @@ int Reference(uint32_t type, const std::vector<uint8_t>& value, std::vector<char
     return 0;
 }
 
-int ReferenceDevice(const std::vector<uint8_t>& value, std::u16string* device) {
-    for (size_t at = 544; at + 1 < value.size(); at += 2) {
-        const char16_t unit = static_cast<char16_t>(value[at] + 256 * value[at + 1]);
-        if (unit == 0) {
-            return !device->empty();
-        }
-        device->push_back(unit);
-    }
-    return 0;
-}
-
-std::u16string OtherCase(std::u16string text) {
-    for (char16_t& unit : text) {
-        if (unit >= u'a' && unit <= u'z') {
-            unit = static_cast<char16_t>(unit - u'a' + u'A');
-        } else if (unit >= u'A' && unit <= u'Z') {
-            unit = static_cast<char16_t>(unit - u'A' + u'a');
-        }
-    }
-    return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -71,27 +46,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ok != expectedOk || length == TEXT_UNITS) {
         abort();
     }
-    if (!ok && length != 0) {
-        abort();
+    // The device field ends at a zero unit at byte 544 + 2k (k >= 1): the value is the monitor's
+    // whose path that is, in either case, when its path is usable; one unit more is another.
+    std::u16string monitor;
+    bool ended = false;
+    for (size_t at = 544; at + 1 < value.size() && !ended; at += 2) {
+        const char16_t unit = static_cast<char16_t>(value[at] + 256 * value[at + 1]);
+        ended = unit == 0;
+        monitor.push_back((unit | 0x20) >= u'a' && (unit | 0x20) <= u'z' ? unit ^ 0x20 : unit);  // other case
     }
-    if (ok && (length != expected.size() || !std::equal(expected.begin(), expected.end(), path))) {
-        abort();
+    if (ended) {
+        monitor.pop_back();  // the zero
     }
-
-    std::u16string device;
-    const int deviceOk = ReferenceDevice(value, &device);
-    // The field's own path in the other case is the monitor; one unit less or more is not.
-    const std::u16string monitor = OtherCase(device);
-    char16_t chosen[TEXT_UNITS];
-    const int chosenOk =
-        PathForMonitor(type, value.data(), static_cast<uint32_t>(value.size()), monitor.c_str(), chosen);
-    if (chosenOk != (deviceOk && ok) || (chosenOk && !TextEquals(chosen, path))) {
-        abort();
-    }
+    const int mine = ended && !monitor.empty() && ok;
     const uint32_t bytes = static_cast<uint32_t>(value.size());
-    if ((!monitor.empty() &&
-         PathForMonitor(type, value.data(), bytes, monitor.substr(0, monitor.size() - 1).c_str(), chosen)) ||
+    char16_t chosen[TEXT_UNITS];
+    if (PathForMonitor(type, value.data(), bytes, monitor.c_str(), chosen) != mine ||
+        !TextEquals(chosen, mine ? path : u"") ||
         PathForMonitor(type, value.data(), bytes, (monitor + u"x").c_str(), chosen)) {
+        abort();
+    }
+    if (!ok) {
+        if (length != 0) {
+            abort();
+        }
+        return 0;
+    }
+    if (length != expected.size() || !std::equal(expected.begin(), expected.end(), path)) {
         abort();
     }
     return 0;

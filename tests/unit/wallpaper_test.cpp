@@ -419,24 +419,18 @@ std::vector<uint8_t> ImageCache(const std::u16string& path, size_t size = 800) {
     return data;
 }
 
-// A per-monitor value: the image cache with the monitor's path (and its zero unless
-// withZero is false) from byte 544, then zeros to size.
-std::vector<uint8_t> MonitorCache(const std::u16string& path,
-                                  const std::u16string& device,
-                                  bool withZero = true,
-                                  size_t size = 800) {
-    std::vector<uint8_t> data = ImageCache(path, 544);
-    data.resize(544);
-    std::vector<uint8_t> field = Bytes(device, withZero);
+// A per-monitor value: the path, from byte 544 device and its zero, zeros to 800 bytes;
+// cut: the value ends with the device, without a zero.
+std::vector<uint8_t> MonitorCache(std::u16string path, std::u16string device, bool cut = false) {
+    std::vector<uint8_t> data = ImageCache(path, 544), field = Bytes(device, !cut);
     data.insert(data.end(), field.begin(), field.end());
-    if (data.size() < size) {
-        data.resize(size, 0);
-    }
+    data.resize(cut ? data.size() : std::max<size_t>(data.size(), 800), 0);
     return data;
 }
 
-const std::u16string SAMSUNG =
-    u"\\\\?\\DISPLAY#SAM0B12#4&2f7ab893&0&UID57547520#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}";
+// A monitor's path, short for the table: Windows writes the class identifier in lower case.
+const std::u16string DEV = u"\\\\?\\DISPLAY#SAM0B12#{e6f07b5f}";
+const std::u16string PIC = u"C:\\a.jpg";
 
 }  // namespace
 
@@ -450,12 +444,7 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
     }
     std::vector<uint8_t> oddSize = ImageCache(u"C:\\a.jpg");
     oddSize.push_back(0);
-    std::vector<uint8_t> deviceZeroAtOddByte = ImageCache(u"C:\\a.jpg", 544);
-    for (uint8_t b : {0x41, 0x00, 0x00, 0x43}) {
-        deviceZeroAtOddByte.push_back(b);  // "A", then a zero straddling two units, then the end
-    }
-    // monitor: the device path the value is asked for; mine: whether its device field
-    // is usable and that path, so that the value gives its path (or nothing) for it.
+    // Asked for monitor, the value gives its path when mine (its device field), else nothing.
     const struct {
         const char* what;
         uint32_t type;
@@ -477,16 +466,14 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
         {"a zero at an odd byte", 3, zeroAtOddByte, 1, u"A䈀"},
         {"odd size", 3, oddSize, 0, u""},
         {"a string, not binary", 1, ImageCache(u"C:\\a.jpg"), 0, u""},
-        {"a monitor's own", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG), 1, u"C:\\a.jpg", SAMSUNG, 1},
-        {"a monitor's own, ending with its zero", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, true, 0), 1,
-         u"C:\\a.jpg", SAMSUNG, 1},
-        {"Default_Monitor: an empty field", 3, MonitorCache(u"C:\\a.jpg", u""), 1, u"C:\\a.jpg", u"", 0},
-        {"too short for the field", 3, ImageCache(u"C:\\a.jpg", 544), 1, u"C:\\a.jpg", SAMSUNG, 0},
-        {"no zero after the field", 3, MonitorCache(u"C:\\a.jpg", SAMSUNG, false, 0), 1, u"C:\\a.jpg",
-         SAMSUNG, 0},
-        {"the field's zero at an odd byte", 3, deviceZeroAtOddByte, 1, u"C:\\a.jpg", u"A", 0},
-        {"a monitor's, with a path too long", 3, MonitorCache(path259 + u"p", SAMSUNG), 0, u"", SAMSUNG, 1},
-        {"a monitor's, with no path", 3, MonitorCache(u"", SAMSUNG), 0, u"", SAMSUNG, 1},
+        {"a monitor's own", 3, MonitorCache(PIC, DEV), 1, PIC, DEV, 1},
+        {"asked in upper case", 3, MonitorCache(PIC, DEV), 1, PIC, u"\\\\?\\DISPLAY#SAM0B12#{E6F07B5F}", 1},
+        {"a prefix of the monitor's path", 3, MonitorCache(PIC, DEV.substr(0, 20)), 1, PIC, DEV, 0},
+        {"Default_Monitor: an empty field", 3, MonitorCache(PIC, u""), 1, PIC, u"", 0},
+        {"too short for the field", 3, ImageCache(PIC, 544), 1, PIC, DEV, 0},
+        {"no zero after the field", 3, MonitorCache(PIC, DEV, true), 1, PIC, DEV, 0},
+        {"the field's zero at an odd byte", 3, MonitorCache(PIC, u"A\u4300", true), 1, PIC, u"A", 0},
+        {"a monitor's, with no path", 3, MonitorCache(u"", DEV), 0, u"", DEV, 1},
     };
     for (const auto& row : rows) {
         std::vector<uint8_t> exact(row.data);  // exact size: ASan sees a read past it
@@ -496,42 +483,11 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
                   PathFromImageCache(row.type, exact.data(), static_cast<uint32_t>(exact.size()), path))
             << row.what;
         EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
-        const std::u16string mine = row.mine ? row.path : u"";
         EXPECT_EQ(row.mine && row.ok,
                   PathForMonitor(row.type, exact.data(), static_cast<uint32_t>(exact.size()),
                                  row.monitor.c_str(), path))
             << row.what;
-        EXPECT_EQ(mine, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
-    }
-}
-
-// The value is the monitor's only when its whole device path is the monitor's; Windows
-// writes the class identifier in lower case, a monitor may report it in upper case.
-TEST(PathForMonitor, WholePathWithoutRegardToCase) {
-    const std::u16string upper =
-        u"\\\\?\\DISPLAY#SAM0B12#4&2f7ab893&0&UID57547520#{E6F07B5F-EE97-4A90-B076-33F57BF4EAA7}";
-    const struct {
-        const char* what;
-        std::u16string device;  // the value's
-        std::u16string monitor;
-        std::u16string path;  // empty: not the monitor's
-    } rows[] = {
-        {"the same path", SAMSUNG, SAMSUNG, u"C:\\a.jpg"},
-        {"the monitor's class identifier in upper case", SAMSUNG, upper, u"C:\\a.jpg"},
-        {"the value's in upper case", upper, SAMSUNG, u"C:\\a.jpg"},
-        {"a prefix of the monitor's path", SAMSUNG.substr(0, SAMSUNG.size() - 1), SAMSUNG, u""},
-        {"the monitor's path a prefix of the value's", SAMSUNG, SAMSUNG.substr(0, 20), u""},
-        {"another monitor", u"\\\\?\\DISPLAY#DEL4321#5&1&0&UID1#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}",
-         SAMSUNG, u""},
-        {"Default_Monitor's empty field, no monitor path", u"", u"", u""},
-    };
-    for (const auto& row : rows) {
-        std::vector<uint8_t> data = MonitorCache(u"C:\\a.jpg", row.device);
-        char16_t path[TEXT_UNITS];
-        std::fill(std::begin(path), std::end(path), u'#');
-        EXPECT_EQ(!row.path.empty(), PathForMonitor(3, data.data(), static_cast<uint32_t>(data.size()),
-                                                    row.monitor.c_str(), path))
+        EXPECT_EQ(row.mine ? row.path : u"", std::u16string(path, TextLength(path, ArrayCount(path))))
             << row.what;
-        EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
     }
 }
