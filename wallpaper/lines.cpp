@@ -27,6 +27,12 @@ void PadLine(char16_t (&line)[TEXT_UNITS]) {
     line[0] = BLANK;
 }
 
+// Device paths are ASCII; Windows writes the class identifier in lower case where a
+// monitor may report it in upper case.
+char16_t FoldCase(char16_t unit) {
+    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+}
+
 }  // namespace
 
 // The scans never look at position 0, so a leading
@@ -139,4 +145,31 @@ int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char1
     }
     path[n] = 0;
     return n > 0;
+}
+
+// The field is compared where it lies, up to its zero, which must lie inside the value
+// on a code-unit boundary. Windows reports it empty for a monitor it calls
+// Default_Monitor: such a value names no monitor, and the plain image cache is the
+// better guess then.
+int PathForMonitor(uint32_t type,
+                   const uint8_t* data,
+                   uint32_t bytes,
+                   const char16_t* monitor,
+                   char16_t (&path)[TEXT_UNITS]) {
+    path[0] = 0;
+    if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET) {
+        return 0;
+    }
+    const uint8_t* units = data + IMAGE_CACHE_DEVICE_OFFSET;
+    const size_t available = (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t);
+    for (size_t n = 0; n < available; ++n) {
+        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+        if (FoldCase(unit) != FoldCase(monitor[n])) {
+            return 0;  // another monitor, or a field longer or shorter than the path
+        }
+        if (unit == 0) {
+            return PathFromImageCache(type, data, bytes, path);
+        }
+    }
+    return 0;  // no zero inside the value
 }

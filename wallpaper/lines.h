@@ -48,6 +48,23 @@ constexpr uint32_t IMAGE_CACHE_DATA_BYTES = 2048;
 // and an empty path: the caller then reads the older value.
 int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char16_t (&path)[TEXT_UNITS]);
 
+// With a picture per monitor, Windows 8 and later also write TranscodedImageCache_000,
+// _001, ... (TranscodedImageCount of them), one per monitor, laid out as the image
+// cache and holding, from byte 544, the monitor's device interface path in UTF-16 with
+// its terminating zero. Which index is which monitor is not fixed: the device path is.
+constexpr uint32_t IMAGE_CACHE_DEVICE_OFFSET = 544;
+constexpr uint32_t MAX_MONITOR_CACHES = 16;
+
+// The picture of one per-monitor value when it is the monitor's: 1 and the path when a
+// zero unit on a code-unit boundary at or after byte 544 ends a device field that equals
+// monitor whole (letters compared without regard to case; an empty one equals none),
+// and the path is usable (PathFromImageCache). Otherwise 0 and an empty path.
+int PathForMonitor(uint32_t type,
+                   const uint8_t* data,
+                   uint32_t bytes,
+                   const char16_t* monitor,
+                   char16_t (&path)[TEXT_UNITS]);
+
 // Turns the bytes that the registry returned (bytes of them, at most
 // WALLPAPER_DATA_BYTES) into a terminated text; 0 when they are no usable text.
 // Whole code units only; the text ends at the first zero or the end of the data;

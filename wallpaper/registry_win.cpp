@@ -1,5 +1,7 @@
 #include "wallpaper/registry_win.h"
 
+#include <cstring>
+
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -11,6 +13,7 @@ const wchar_t WALLPAPER_KEY[] = L"Software\\Microsoft\\Internet Explorer\\Deskto
 const wchar_t WALLPAPER_VALUE[] = L"WallPaperSource";
 const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
 const wchar_t IMAGE_CACHE_VALUE[] = L"TranscodedImageCache";
+const wchar_t IMAGE_COUNT_VALUE[] = L"TranscodedImageCount";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
 
@@ -39,6 +42,60 @@ int ReadUserValue(const wchar_t* subkey,
         *type = storedType;
     }
     return status == ERROR_SUCCESS;
+}
+
+// How many per-monitor values to look at: TranscodedImageCount when it is a count, at
+// most 16; 16 (and the first missing index ends the search) without one.
+DWORD MonitorCacheLimit(HKEY key) {
+    DWORD count = 0;
+    DWORD bytes = sizeof(count);
+    DWORD type = 0;
+    if (RegQueryValueExW(key, IMAGE_COUNT_VALUE, nullptr, &type, reinterpret_cast<BYTE*>(&count), &bytes) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD || bytes != sizeof(count) || count > MAX_MONITOR_CACHES) {
+        return MAX_MONITOR_CACHES;
+    }
+    return count;
+}
+
+// The picture of monitor's own per-monitor value. _000 is asked first, so that a desktop
+// without these values costs one query more than the plain value; a missing index ends
+// the search, as does the count (none when it is 0). cache is the caller's read buffer.
+int ReadMonitorImageCache(const char16_t* monitor,
+                          BYTE (&cache)[IMAGE_CACHE_DATA_BYTES],
+                          char16_t (&path)[TEXT_UNITS]) {
+    HKEY key;
+    if (monitor[0] == 0 ||
+        RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return 0;  // without the monitor's path no value can be its
+    }
+    // TranscodedImageCache_000 and up, made from the plain value's name.
+    constexpr size_t plain = ArrayCount(IMAGE_CACHE_VALUE) - 1;
+    wchar_t name[plain + 5];
+    memcpy(name, IMAGE_CACHE_VALUE, sizeof(IMAGE_CACHE_VALUE));
+    name[plain] = L'_';
+    name[plain + 1] = L'0';
+    name[plain + 4] = 0;
+    int found = 0;
+    for (DWORD i = 0, limit = 1; i < limit; ++i) {
+        name[plain + 2] = static_cast<wchar_t>(L'0' + i / 10);
+        name[plain + 3] = static_cast<wchar_t>(L'0' + i % 10);
+        DWORD type = 0;
+        DWORD bytes = sizeof(cache);
+        const LONG status = RegQueryValueExW(key, name, nullptr, &type, cache, &bytes);
+        if (status == ERROR_FILE_NOT_FOUND) {
+            break;
+        }
+        if (i == 0) {
+            limit = MonitorCacheLimit(key);
+        }
+        if (i < limit && status == ERROR_SUCCESS && PathForMonitor(type, cache, bytes, monitor, path)) {
+            found = 1;
+            break;
+        }
+    }
+    RegCloseKey(key);
+    return found;
 }
 
 // The keys whose values name the desktop picture: Control Panel\Desktop, where Windows
@@ -85,10 +142,14 @@ VOID CALLBACK OnKeyChanged(PVOID context, BOOLEAN) {
 
 // Windows 8 and later no longer keep WallPaperSource up to date: the picture on the
 // desktop, the slideshow's included, is named by the image cache, which Windows writes
-// at every change. Where there is no usable cache (Windows 7, Wine) the older value
-// is read as before.
-int ReadWallpaperPath(char16_t (&path)[TEXT_UNITS]) {
+// at every change. With a picture per monitor the plain cache names the one applied
+// last, perhaps another monitor's, so the monitor's own value comes first. Where there
+// is no usable cache (Windows 7, Wine) the older value is read as before.
+int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]) {
     BYTE cache[IMAGE_CACHE_DATA_BYTES];
+    if (ReadMonitorImageCache(monitor, cache, path)) {
+        return 1;
+    }
     DWORD bytes = sizeof(cache);
     DWORD type = 0;
     if (ReadUserValue(DESKTOP_KEY, IMAGE_CACHE_VALUE, REG_BINARY, cache, &bytes, &type) &&
@@ -104,14 +165,14 @@ int ReadWallpaperPath(char16_t (&path)[TEXT_UNITS]) {
     return WallpaperTextFromData(data, bytes, path);
 }
 
-int ReadWallpaperLines() {
+int ReadWallpaperLines(const char16_t* monitor) {
     lineCount = 0;
     for (LineLabel& line : lines) {
         line = LineLabel{};
     }
 
     char16_t text[TEXT_UNITS];
-    if (!ReadWallpaperPath(text)) {
+    if (!ReadWallpaperPath(monitor, text)) {
         return 0;
     }
     // Two refreshes (the slideshow timer and the change notice) may read the same

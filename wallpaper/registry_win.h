@@ -8,14 +8,17 @@
 
 #include "base/text.h"
 
-// The path of the picture on the desktop: the image cache's when it holds a usable one,
-// else WallPaperSource's; 1 on success, 0 and an empty path when neither can be read.
-int ReadWallpaperPath(char16_t (&path)[TEXT_UNITS]);
+// The path of the picture on the monitor whose device interface path is monitor (may
+// be empty): its own image cache value's, else the plain image cache's when that holds
+// a usable one, else WallPaperSource's; 1 on success, 0 and an empty path when none
+// can be read.
+int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]);
 
-// Reads the path and fills lines and lineCount from it; 1 on success. A path other than
-// currentPath becomes currentPath, and the one it replaces previousPath. On failure
-// lineCount is 0, every record is empty and both paths are kept.
-int ReadWallpaperLines();
+// Reads the path for monitor, as ReadWallpaperPath (empty: no monitor's own value), and
+// fills lines and lineCount from it; 1 on success. A path other than currentPath
+// becomes currentPath, and the one it replaces previousPath. On failure lineCount is 0,
+// every record is empty and both paths are kept.
+int ReadWallpaperLines(const char16_t* monitor = u"");
 
 // 1 and the milliseconds to one second past the next slideshow change, or
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.

@@ -4,6 +4,7 @@
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
+#include "window/monitor_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "window/shell_win.h"
@@ -83,9 +84,12 @@ void CreateLabels(HWND window, const LabelLayout& layout) {
 // instead of keeping its anchor.
 int Layout(HWND window, int initial, int reread, const POINT* topLeft) {
     PriorRect prior{};
+    // Before the first placement the window stands nowhere yet: the primary monitor's.
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(initial ? nullptr : window, monitor);
     if (initial) {
         CopyText(previousPath, u"");
-        if (!ReadWallpaperLines()) {
+        if (!ReadWallpaperLines(monitor)) {
             return 0;
         }
     } else {
@@ -93,7 +97,7 @@ int Layout(HWND window, int initial, int reread, const POINT* topLeft) {
         prior = RestoredRect(window);
         DestroyLabels();
         if (reread) {
-            ReadWallpaperLines();  // a failed read leaves no lines, and the layout goes on
+            ReadWallpaperLines(monitor);  // a failed read leaves no lines, and the layout goes on
         }
     }
 

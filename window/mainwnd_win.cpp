@@ -9,6 +9,7 @@
 #include "window/gestures.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
+#include "window/monitor_win.h"
 #include "window/placement_win.h"
 #include "window/scale.h"
 #include "window/shell_win.h"
@@ -43,6 +44,12 @@ LRESULT OnCreate(HWND window) {
     }
     if (settings.autoMinimize) {
         StartSecondsTimer(window, TIMER_AUTO_MINIMIZE, settings.autoMinimizeSeconds);
+    }
+    // The first read took the primary monitor's picture; placed on another monitor, the
+    // window shows that one's instead, and nothing shown before it.
+    if (OffPrimaryMonitor(window)) {
+        OnMonitorMayHaveChanged(window);
+        CopyText(previousPath, u"");
     }
     ArmSlideshowTimer(window);
     ShowWindow(window, SW_SHOWNA);
@@ -110,6 +117,13 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// The picture of the monitor that window stands on; 0 when none can be read.
+int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(window, monitor);
+    return ReadWallpaperPath(monitor, path);
+}
+
 // A new picture restarts the automatic minimise: the window comes back to show it.
 void RestartAutoMinimize(HWND window) {
     if (settings.autoMinimize) {
@@ -127,7 +141,7 @@ void RestartAutoMinimize(HWND window) {
 void RefreshIfChanged(HWND window) {
     char16_t path[TEXT_UNITS];
     const int shown = lineCount > 0;
-    if (ReadWallpaperPath(path) ? shown && TextEquals(path, currentPath) : !shown) {
+    if (ReadPictureOfWindow(window, path) ? shown && TextEquals(path, currentPath) : !shown) {
         return;
     }
     RestartAutoMinimize(window);
@@ -223,7 +237,7 @@ LRESULT OnDesktopChanged(HWND window, WPARAM key) {
 
 // Dragged to a monitor of another scale, or the scale changed: the label font and the
 // frame are made anew for the new DPI, and the window's corner goes where the system
-// suggests. The path is not read again.
+// suggests. That layout reads nothing; the monitor's own picture is looked at after.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
     const bool visible = IsWindowVisible(window) != FALSE;
@@ -232,10 +246,26 @@ LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     if (visible) {
         ShowWindow(window, SW_SHOWNA);
     }
+    // Another scale usually means another monitor, which may show a picture of its own.
+    OnMonitorMayHaveChanged(window);
     return 0;
 }
 
 }  // namespace
+
+// Each monitor may show a picture of its own. Not a new picture on the desktop, so the
+// automatic minimise goes on, and a hidden or minimised window stays so.
+void OnMonitorMayHaveChanged(HWND window) {
+    char16_t path[TEXT_UNITS];
+    if (!ReadPictureOfWindow(window, path) || TextEquals(path, currentPath)) {
+        return;
+    }
+    const BOOL shown = IsWindowVisible(window);
+    LayoutLabels(window, 0, 1);
+    if (shown) {
+        ShowWindow(window, SW_SHOWNA);
+    }
+}
 
 void ScheduleExplorerOpen(HWND window) {
     const char16_t* target = currentPath;
@@ -271,6 +301,10 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnDesktopChanged(window, wParam);
         case WM_DPICHANGED:
             return OnDpiChanged(window, wParam, lParam);
+        case WM_EXITSIZEMOVE:
+        case WM_DISPLAYCHANGE:
+            OnMonitorMayHaveChanged(window);
+            return 0;
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

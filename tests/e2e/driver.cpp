@@ -709,6 +709,26 @@ void SetImageCache(const std::wstring& path) {
                      static_cast<DWORD>(data.size()));
 }
 
+void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device) {
+    const std::wstring name = L"TranscodedImageCache_" + std::to_wstring(1000 + index).substr(1);
+    std::vector<BYTE> data = ImageCacheBytes(path);
+    memcpy(data.data() + 544, device.c_str(), std::min<size_t>(device.size() * sizeof(wchar_t), 254));
+    SetRegistryValue(DESKTOP_KEY, name.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
+}
+
+std::wstring MonitorDeviceForCache() {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    DISPLAY_DEVICEW display{};
+    display.cb = sizeof(display);
+    EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME);
+    std::wstring device = display.DeviceID;
+    const size_t brace = std::min(device.rfind(L'{'), device.size());
+    CharLowerBuffW(&device[0] + brace, static_cast<DWORD>(device.size() - brace));
+    return device;
+}
+
 // ---------------------------------------------------------------------------
 // Real input
 

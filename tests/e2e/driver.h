@@ -198,6 +198,10 @@ void DeleteSlideshowInterval();
 extern const wchar_t DESKTOP_KEY[];  // Control Panel\Desktop
 std::vector<BYTE> ImageCacheBytes(const std::wstring& path);
 void SetImageCache(const std::wstring& path);
+// TranscodedImageCache_NNN (0 to 999), device from byte 544. The primary monitor's device
+// path as the program reads it, its class identifier in lower case as Windows writes it.
+void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device);
+std::wstring MonitorDeviceForCache();
 // The general forms behind the four above.
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);

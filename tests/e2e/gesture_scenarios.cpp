@@ -488,7 +488,7 @@ SCENARIO(no_click_option_still_drags) {
 // WallPaperSource stale: the new name shows at once, without any slideshow, while
 // another value of the key changing leaves the labels alone. With a slideshow, its
 // refreshes read the same picture again, lay nothing out and keep the one before as the
-// previous.
+// previous. With a picture per monitor, the window's own monitor's.
 SCENARIO(image_cache_change_shown_at_once) {
     const std::wstring harbour = L"C:\\Pictures\\Harbour.jpg";
     SetWallpaperSource(L"C:\\Windows\\Web\\Wallpaper\\Windows\\img0.jpg");
@@ -563,6 +563,34 @@ SCENARIO(image_cache_change_shown_at_once) {
     REQUIRE(WaitWith(&slideshow, LabelsAre, &beach, ReactionTimeout()));
     SetImageCache(harbour);
     CheckPreviousAfterRefreshes(slideshow, main, L" Harbour ", BEACH_PATH, harbour);
+    EndDebugged(slideshow);
+
+    // _000 another monitor's picture, _001 this one's, the plain value _000's (the count is
+    // still 4): the window shows its own monitor's, only a change of that lays it out
+    // again, and without a value for it the plain one shows.
+    const std::wstring other =
+        L"\\\\?\\DISPLAY#SAM0B12#4&2f7ab893&0&UID57547520#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}";
+    const std::wstring own = MonitorDeviceForCache();
+    SetMonitorImageCache(0, harbour, other);
+    SetMonitorImageCache(1, BEACH_PATH, own);
+    SetImageCache(harbour);
+    DebugSession monitors;
+    REQUIRE(StartDebugged(monitors, L""));
+    beach.main = main = WaitForMainWindow(monitors, StartTimeout());
+    REQUIRE(main != nullptr);
+    REQUIRE(WaitWith(&monitors, LabelsAre, &beach, ReactionTimeout()));
+    SetMonitorImageCache(1, L"C:\\Pictures\\Canyon.jpg", own);
+    const DWORD ownWritten = GetTickCount();
+    LabelsNow canyon = {main, {L" Canyon "}, nullptr};
+    CHECK(WaitWith(&monitors, LabelsAre, &canyon, 3000));
+    Note("this monitor's new name showed %lu ms after the write", GetTickCount() - ownWritten);
+    beach.replaced = FirstLabel(main);
+    SetMonitorImageCache(0, BEACH_PATH, other);
+    SetImageCache(BEACH_PATH);
+    PassTimeWith(&monitors, 1000);
+    CHECK(beach.replaced == FirstLabel(main));
+    SetMonitorImageCache(1, L"C:\\Pictures\\Canyon.jpg", L"");  // Default_Monitor: no device path
+    CHECK(WaitWith(&monitors, LabelsAre, &beach, 3000));
 }
 
 // At 150 % (LogPixels 144, which Wine reads when a process starts) a pixel in an option

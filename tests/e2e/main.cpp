@@ -65,6 +65,12 @@ int wmain(int argc, wchar_t** argv) {
         RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCache");
         // And for a display scale, which every later start in the run would take.
         RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
+        // And the per-monitor values, as many as the program would ever read.
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"TranscodedImageCount");
+        for (int i = 1000; i < 1016; ++i) {
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY,
+                               (L"TranscodedImageCache_" + std::to_wstring(i).substr(1)).c_str());
+        }
         // Likewise a demo ended half-way leaves its picture on the desktop, which the
         // pixel checks would see behind see-through windows.
         wchar_t picture[MAX_PATH] = L"";

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "wallpaper/lines.h"
@@ -43,6 +44,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int expectedOk = Reference(type, value, &expected);
     const size_t length = TextLength(path, TEXT_UNITS);
     if (ok != expectedOk || length == TEXT_UNITS) {
+        abort();
+    }
+    // The device field ends at a zero unit at byte 544 + 2k (k >= 1): the value is the monitor's
+    // whose path that is, in either case, when its path is usable; one unit more is another.
+    std::u16string monitor;
+    bool ended = false;
+    for (size_t at = 544; at + 1 < value.size() && !ended; at += 2) {
+        const char16_t unit = static_cast<char16_t>(value[at] + 256 * value[at + 1]);
+        ended = unit == 0;
+        monitor.push_back((unit | 0x20) >= u'a' && (unit | 0x20) <= u'z' ? unit ^ 0x20 : unit);  // other case
+    }
+    if (ended) {
+        monitor.pop_back();  // the zero
+    }
+    const int mine = ended && !monitor.empty() && ok;
+    const uint32_t bytes = static_cast<uint32_t>(value.size());
+    char16_t chosen[TEXT_UNITS];
+    if (PathForMonitor(type, value.data(), bytes, monitor.c_str(), chosen) != mine ||
+        !TextEquals(chosen, mine ? path : u"") ||
+        PathForMonitor(type, value.data(), bytes, (monitor + u"x").c_str(), chosen)) {
         abort();
     }
     if (!ok) {

@@ -420,6 +420,19 @@ std::vector<uint8_t> ImageCache(const std::u16string& path, size_t size = 800) {
     return data;
 }
 
+// A per-monitor value: the path, from byte 544 device and its zero, zeros to 800 bytes;
+// cut: the value ends with the device, without a zero.
+std::vector<uint8_t> MonitorCache(std::u16string path, std::u16string device, bool cut = false) {
+    std::vector<uint8_t> data = ImageCache(path, 544), field = Bytes(device, !cut);
+    data.insert(data.end(), field.begin(), field.end());
+    data.resize(cut ? data.size() : std::max<size_t>(data.size(), 800), 0);
+    return data;
+}
+
+// A monitor's path, short for the table: Windows writes the class identifier in lower case.
+const std::u16string DEV = u"\\\\?\\DISPLAY#SAM0B12#{e6f07b5f}";
+const std::u16string PIC = u"C:\\a.jpg";
+
 }  // namespace
 
 TEST(PathFromImageCache, UsableOrPassedOver) {
@@ -432,12 +445,15 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
     }
     std::vector<uint8_t> oddSize = ImageCache(u"C:\\a.jpg");
     oddSize.push_back(0);
+    // Asked for monitor, the value gives its path when mine (its device field), else nothing.
     const struct {
         const char* what;
         uint32_t type;
         std::vector<uint8_t> data;
         int ok;
         std::u16string path;
+        std::u16string monitor;
+        int mine;
     } rows[] = {
         {"as Windows writes it", 3, ImageCache(u"C:\\Photos\\壁紙.jpg"), 1, u"C:\\Photos\\壁紙.jpg"},
         {"the smallest usable value", 3, ImageCache(u"x", 0), 1, u"x"},
@@ -451,6 +467,14 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
         {"a zero at an odd byte", 3, zeroAtOddByte, 1, u"A䈀"},
         {"odd size", 3, oddSize, 0, u""},
         {"a string, not binary", 1, ImageCache(u"C:\\a.jpg"), 0, u""},
+        {"a monitor's own", 3, MonitorCache(PIC, DEV), 1, PIC, DEV, 1},
+        {"asked in upper case", 3, MonitorCache(PIC, DEV), 1, PIC, u"\\\\?\\DISPLAY#SAM0B12#{E6F07B5F}", 1},
+        {"a prefix of the monitor's path", 3, MonitorCache(PIC, DEV.substr(0, 20)), 1, PIC, DEV, 0},
+        {"Default_Monitor: an empty field", 3, MonitorCache(PIC, u""), 1, PIC, u"", 0},
+        {"too short for the field", 3, ImageCache(PIC, 544), 1, PIC, DEV, 0},
+        {"no zero after the field", 3, MonitorCache(PIC, DEV, true), 1, PIC, DEV, 0},
+        {"the field's zero at an odd byte", 3, MonitorCache(PIC, u"A\u4300", true), 1, PIC, u"A", 0},
+        {"a monitor's, with no path", 3, MonitorCache(u"", DEV), 0, u"", DEV, 1},
     };
     for (const auto& row : rows) {
         std::vector<uint8_t> exact(row.data);  // exact size: ASan sees a read past it
@@ -460,5 +484,11 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
                   PathFromImageCache(row.type, exact.data(), static_cast<uint32_t>(exact.size()), path))
             << row.what;
         EXPECT_EQ(row.path, std::u16string(path, TextLength(path, ArrayCount(path)))) << row.what;
+        EXPECT_EQ(row.mine && row.ok,
+                  PathForMonitor(row.type, exact.data(), static_cast<uint32_t>(exact.size()),
+                                 row.monitor.c_str(), path))
+            << row.what;
+        EXPECT_EQ(row.mine ? row.path : u"", std::u16string(path, TextLength(path, ArrayCount(path))))
+            << row.what;
     }
 }

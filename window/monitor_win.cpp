@@ -1,0 +1,36 @@
+#include "window/monitor_win.h"
+
+#include "window/shell_win.h"
+
+namespace {
+
+HMONITOR PrimaryMonitor() {
+    return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+}
+
+}  // namespace
+
+// The monitor's name (\\.\DISPLAY1) leads to its first device, whose interface path is
+// what Windows writes into the monitor's image cache value.
+void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
+    device[0] = 0;
+    const HMONITOR monitor =
+        window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
+    MONITORINFOEXW info;
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) {
+        return;
+    }
+    DISPLAY_DEVICEW display;
+    display.cb = sizeof(display);
+    if (!EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME)) {
+        return;
+    }
+    static_assert(sizeof(display.DeviceID) == DEVICE_PATH_UNITS * sizeof(char16_t),
+                  "a monitor's whole path fits");
+    CopyText(device, reinterpret_cast<const char16_t*>(display.DeviceID));
+}
+
+int OffPrimaryMonitor(HWND window) {
+    return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != PrimaryMonitor();
+}
