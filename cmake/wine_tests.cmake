@@ -10,7 +10,7 @@ set(NUVELO_TIMEOUT_WINE64_SHELL 120)  # about 15 s
 set(NUVELO_TIMEOUT_E2E 120)           # at most 25 s, most under 10 s
 set(NUVELO_TIMEOUT_E2E_LONG_RUN 300)  # 2,000 refreshes: 37 to 73 s
 set(NUVELO_TIMEOUT_I386 600)          # one or two 32-bit starts: up to 125 s
-set(NUVELO_TIMEOUT_I386_ALIKE 1200)   # six 32-bit starts at once: 180 to 400 s
+set(NUVELO_TIMEOUT_I386_ALIKE 1200)   # six 32-bit starts one by one: about 420 s
 
 # Windows path of a file of this machine, as Wine's Z: drive shows it.
 function(nuvelo_windows_path out path)

@@ -28,6 +28,7 @@
 
 #include "base/options.h"
 #include "base/settings.h"
+#include "tests/e2e/unseen_change_win.h"
 #include "wallpaper/lines.h"
 #include "window/layout_win.h"
 #include "window/placement.h"
@@ -137,7 +138,11 @@ void SaveRegistry() {
     }
 }
 
+// Changes of the refresh measurement made through the link that no notice reports.
+int unseenChanges = 0;
+
 void RestoreRegistry() {
+    unseen_change::RemoveLink(unseenChanges);
     for (const SavedValue& saved : savedValues) {
         HKEY key;
         if (RegCreateKeyExW(HKEY_CURRENT_USER, saved.key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
@@ -606,8 +611,11 @@ Started StartWithSink(const std::wstring& nuvelo, const char* measurement) {
 }
 
 int BenchRefresh(const std::wstring& nuvelo, DWORD interval, int changes, const std::wstring& hookDll) {
+    // The registry's signal would show each name at once: the changes are made where
+    // only the slideshow's read finds them.
     SetInterval(interval);
-    SetWallpaper(L"C:\\Users\\bench\\Pictures\\refresh 0 end.jpg");
+    unseen_change::SetWallpaperSourceThrough(unseenChanges++,
+                                             L"C:\\Users\\bench\\Pictures\\refresh 0 end.jpg");
     HMODULE hookModule = LoadLibraryW(hookDll.c_str());
     Started started = StartWithSink(nuvelo, "refresh");
     if (started.window == nullptr) {
@@ -627,7 +635,7 @@ int BenchRefresh(const std::wstring& nuvelo, DWORD interval, int changes, const 
         wchar_t wanted[64];
         swprintf(path, MAX_PATH, L"C:\\Users\\bench\\Pictures\\refresh %d end.jpg", change);
         swprintf(wanted, 64, L"refresh %d end", change);
-        SetWallpaper(path);
+        unseen_change::SetWallpaperSourceThrough(unseenChanges++, path);
         const long long now = MillisecondsSinceMidnight();
         const long long boundary = (now / interval + 1) * interval;
         long long seen = -1;

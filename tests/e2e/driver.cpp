@@ -3,13 +3,14 @@
 // that records the processes Nuvelo starts.
 #include "tests/e2e/driver.h"
 
-#include <sddl.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+
+#include "tests/e2e/unseen_change_win.h"
 
 namespace {
 
@@ -548,52 +549,12 @@ void SaveValueOnce(const wchar_t* key, const wchar_t* name) {
     savedValues.push_back(saved);
 }
 
-// The wallpaper key made a link to a key of the driver's, a new one at each change, so
-// that a change alters what a read finds while no change notice goes out: a notice
-// watches the key the link led to when the program opened it, never a newer one.
-int unseenTargets = 0;  // how many targets were made; while 0 the key is no link
-
-std::wstring UnseenTarget(int number) {
-    return L"Software\\NuveloDriver\\General" + std::to_wstring(number);
-}
-
-// The native path of a key of the current user, which a link must name.
-std::wstring UserKeyPath(const wchar_t* subkey) {
-    std::wstring path;
-    HANDLE token;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        BYTE user[256];
-        DWORD size = 0;
-        wchar_t* sid = nullptr;
-        if (GetTokenInformation(token, TokenUser, user, sizeof(user), &size) &&
-            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
-            path = std::wstring(L"\\Registry\\User\\") + sid + L"\\" + subkey;
-            LocalFree(sid);
-        }
-        CloseHandle(token);
-    }
-    return path;
-}
-
-void RemoveWallpaperLink() {
-    if (unseenTargets == 0) {
-        return;
-    }
-    HKEY link;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, WALLPAPER_KEY, REG_OPTION_OPEN_LINK, DELETE, &link) ==
-        ERROR_SUCCESS) {
-        RegDeleteKeyW(link, L"");
-        RegCloseKey(link);
-    }
-    for (int i = 0; i < unseenTargets; ++i) {
-        RegDeleteKeyW(HKEY_CURRENT_USER, UnseenTarget(i).c_str());
-    }
-    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\NuveloDriver");
-    unseenTargets = 0;
-}
+// How many changes went through SetWallpaperSourceUnseen's link; 0 while there is none.
+int unseenChanges = 0;
 
 void RestoreRegistry() {
-    RemoveWallpaperLink();
+    unseen_change::RemoveLink(unseenChanges);
+    unseenChanges = 0;
     for (size_t i = savedValues.size(); i-- > 0;) {
         const SavedValue& saved = savedValues[i];
         HKEY handle;
@@ -644,38 +605,10 @@ void SetWallpaperSource(const std::wstring& path) {
 }
 
 void SetWallpaperSourceUnseen(const std::wstring& path) {
-    SaveValueOnce(WALLPAPER_KEY, L"WallPaperSource");
-    const std::wstring next = UnseenTarget(unseenTargets);
-    HKEY key;
-    LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, next.c_str(), 0, nullptr, REG_OPTION_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, &key, nullptr);
-    if (status == ERROR_SUCCESS) {
-        status =
-            RegSetValueExW(key, L"WallPaperSource", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                           static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
+    if (unseenChanges == 0) {
+        DeleteWallpaperSource();  // recorded, so that the cleanup makes the plain key anew
     }
-    if (status == ERROR_SUCCESS && unseenTargets == 0) {
-        // The plain key gives way to the link; it holds nothing else (the cleanup makes
-        // it anew with its value), or its removal fails here.
-        DeleteWallpaperSource();
-        status = RegDeleteKeyW(HKEY_CURRENT_USER, WALLPAPER_KEY);
-        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
-            status = RegCreateKeyExW(HKEY_CURRENT_USER, WALLPAPER_KEY, 0, nullptr,
-                                     REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK, KEY_SET_VALUE, nullptr,
-                                     &key, nullptr);
-        }
-    } else if (status == ERROR_SUCCESS) {
-        status = RegOpenKeyExW(HKEY_CURRENT_USER, WALLPAPER_KEY, REG_OPTION_OPEN_LINK, KEY_SET_VALUE, &key);
-    }
-    if (status == ERROR_SUCCESS) {
-        ++unseenTargets;
-        const std::wstring target = UserKeyPath(next.c_str());
-        status = RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
-                                reinterpret_cast<const BYTE*>(target.c_str()),
-                                static_cast<DWORD>(target.size() * sizeof(wchar_t)));
-        RegCloseKey(key);
-    }
+    const LONG status = unseen_change::SetWallpaperSourceThrough(unseenChanges++, path);
     if (status != ERROR_SUCCESS) {
         FAIL("cannot change WallPaperSource unseen, status " + std::to_string(status));
     }
