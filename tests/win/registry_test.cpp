@@ -183,6 +183,8 @@ protected:
     void SetUp() override {
         wallpaperKey = SaveKey(WALLPAPER_KEY);
         slideshowKey = SaveKey(SLIDESHOW_KEY);
+        // An image cache left by an ended run would be read before WallPaperSource.
+        DeleteValue(L"Control Panel\\Desktop", L"TranscodedImageCache");
         SetDefaultSettings(0x000000, 0xF0F0F0);
         settings.padLines = 0;
         currentPath[0] = 0;
