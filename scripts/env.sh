@@ -15,13 +15,17 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 # What scripts/setup writes into the prefix once it is complete (virtual desktop, font
-# replacement, both launchers proven) with this Wine; the Wine tiers check it.
-NUVELO_PREFIX_CONFIG="config 3"
+# replacement, no crash dialog, the launchers proven) with this Wine; the Wine tiers check
+# it. KIND is full (both launchers) or demo (64-bit only; the tests need full).
+NUVELO_PREFIX_CONFIG="config 4"
 prefix_stamp() {
-  echo "$NUVELO_PREFIX_CONFIG, $("$WINE64" --version 2>/dev/null || echo no Wine)"
+  echo "$NUVELO_PREFIX_CONFIG, ${1:-full}, $("$WINE64" --version 2>/dev/null || echo no Wine)"
 }
+# A full prefix serves the demo too.
 prefix_is_ready() {
-  [ "$(cat "$WINEPREFIX/.nuvelo-ready" 2>/dev/null)" = "$(prefix_stamp)" ]
+  local stamp
+  stamp=$(cat "$WINEPREFIX/.nuvelo-ready" 2>/dev/null)
+  [ "$stamp" = "$(prefix_stamp full)" ] || { [ "${1:-full}" = demo ] && [ "$stamp" = "$(prefix_stamp demo)" ]; }
 }
 
 # Starts a private Xvfb on a display number that Xvfb itself finds free (so stale lock
