@@ -9,8 +9,7 @@ set(NUVELO_TIMEOUT_WINE64_UNIT 60)    # measured below 4 s
 set(NUVELO_TIMEOUT_WINE64_SHELL 120)  # about 15 s
 set(NUVELO_TIMEOUT_E2E 120)           # at most 25 s, most under 10 s
 set(NUVELO_TIMEOUT_E2E_LONG_RUN 300)  # 2,000 refreshes: 37 to 73 s
-set(NUVELO_TIMEOUT_I386 600)          # one or two 32-bit starts: up to 125 s
-set(NUVELO_TIMEOUT_I386_ALIKE 1200)   # six 32-bit starts one by one: about 420 s
+set(NUVELO_TIMEOUT_I386 90)           # qemu-user 10: the longest, 24 s; six starts at once: 5 to 11 s
 
 # Windows path of a file of this machine, as Wine's Z: drive shows it.
 function(nuvelo_windows_path out path)
@@ -35,7 +34,7 @@ if(SHELL_TEST_SOURCES)
 endif()
 
 # Each SCENARIO(name) of the driver is one end-to-end test against the x86-64 build;
-# each I386_SCENARIO(name) runs against the i386 build as well (slow: qemu-user).
+# each I386_SCENARIO(name) runs against the i386 build as well (through qemu-user).
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 foreach(source ${DRIVER_SOURCES})
     # A scenario added to an existing file re-runs the configuration, so its test appears.
@@ -53,11 +52,7 @@ foreach(source ${DRIVER_SOURCES})
         if(declaration MATCHES "^I386_")
             add_test(NAME i386.${name}
                 COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe ${name} ${NUVELO_EXE32})
-            set(timeout ${NUVELO_TIMEOUT_I386})
-            if(name STREQUAL "window_alike")
-                set(timeout ${NUVELO_TIMEOUT_I386_ALIKE})
-            endif()
-            set_tests_properties(i386.${name} PROPERTIES LABELS i386 TIMEOUT ${timeout} RUN_SERIAL ON)
+            set_tests_properties(i386.${name} PROPERTIES LABELS i386 TIMEOUT ${NUVELO_TIMEOUT_I386} RUN_SERIAL ON)
         endif()
     endforeach()
 endforeach()

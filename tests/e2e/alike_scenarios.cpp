@@ -182,27 +182,17 @@ std::vector<Instance> RunAll(const std::wstring& exePath, const char* buildName)
             launches[i].commandLine += std::wstring(L" ") + ALIKE_LINES[i];
         }
     }
-    // Under qemu-user, 32-bit Wine processes with a second thread (the program's wait for
-    // the registry's signals) crash in the emulator when several start or end at once on
-    // this 2-core machine: there each starts once the one before has settled, and all are
-    // ended from outside instead of closed (their orderly end is the x86-64 runs' check).
-    const size_t batch = IsI386Target() && exePath == target ? 1 : ALIKE_COUNT;
-    for (size_t first = 0; first < ALIKE_COUNT; first += batch) {
-        if (!CHECK(LaunchTogether(&launches[first], batch))) {
-            return instances;
+    if (!CHECK(LaunchTogether(launches.data(), ALIKE_COUNT))) {
+        return instances;
+    }
+    for (size_t i = 0; i < ALIKE_COUNT; ++i) {
+        if (!CHECK_EQ(0, launches[i].error)) {
+            NoteText("could not start:", launches[i].commandLine);
+            continue;
         }
-        for (size_t i = first; i < first + batch; ++i) {
-            if (!CHECK_EQ(0, launches[i].error)) {
-                NoteText("could not start:", launches[i].commandLine);
-                continue;
-            }
-            instances[i].process.process = launches[i].info.hProcess;
-            instances[i].process.thread = launches[i].info.hThread;
-            instances[i].process.id = launches[i].info.dwProcessId;
-        }
-        if (batch == 1) {
-            WaitUntil(Settled, &instances[first], StartTimeout());
-        }
+        instances[i].process.process = launches[i].info.hProcess;
+        instances[i].process.thread = launches[i].info.hThread;
+        instances[i].process.id = launches[i].info.dwProcessId;
     }
     Note("%s build: %zu processes started after %.1f s", buildName, ALIKE_COUNT,
          (GetTickCount() - started) / 1000.0);
@@ -216,11 +206,11 @@ std::vector<Instance> RunAll(const std::wstring& exePath, const char* buildName)
     Note("%s build: %zu windows settled after %.1f s", buildName, ALIKE_COUNT,
          (GetTickCount() - started) / 1000.0);
     for (Instance& instance : instances) {
-        if (instance.main != nullptr && batch != 1) {
+        if (instance.main != nullptr) {
             PostMessageW(instance.main, WM_CLOSE, 0, 0);
         }
     }
-    for (size_t i = 0; i < ALIKE_COUNT && batch != 1; ++i) {
+    for (size_t i = 0; i < ALIKE_COUNT; ++i) {
         DWORD exitCode = STILL_ACTIVE;
         if (instances[i].main != nullptr &&
             (!CHECK(WaitForExit(instances[i].process, StartTimeout(), &exitCode)) ||

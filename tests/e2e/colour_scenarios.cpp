@@ -224,7 +224,7 @@ void CheckColourCase(const ColourCase& c, COLORREF desktop) {
 
 // u/g/b colour the text and U/G/B the background; the components land in their own
 // channels (values that differ in every channel would show a swap).
-SCENARIO(text_and_background_colours_on_screen) {
+I386_SCENARIO(text_and_background_colours_on_screen) {
     SetWallpaperSource(WALLPAPER);
     DeleteSlideshowInterval();
     COLORREF desktop = DesktopColour();
@@ -247,7 +247,7 @@ SCENARIO(text_and_background_colours_on_screen) {
 
 // p draws the text in the key colour and P paints the background with it: the desktop
 // shows through there, and the colour that was replaced is nowhere in the label.
-SCENARIO(key_colour_text_and_background_on_screen) {
+I386_SCENARIO(key_colour_text_and_background_on_screen) {
     SetWallpaperSource(WALLPAPER);
     DeleteSlideshowInterval();
     COLORREF desktop = DesktopColour();

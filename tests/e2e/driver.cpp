@@ -179,11 +179,11 @@ bool IsI386Target() {
 }
 
 DWORD StartTimeout() {
-    return IsI386Target() ? 300000 : 20000;
+    return IsI386Target() ? 40000 : 20000;
 }
 
 DWORD ReactionTimeout() {
-    return IsI386Target() ? 120000 : 5000;
+    return IsI386Target() ? 15000 : 5000;
 }
 
 std::wstring OptionListTitle(const std::wstring& caption) {

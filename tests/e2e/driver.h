@@ -73,10 +73,11 @@ void NoteText(const char* label, const std::wstring& text);
 // The Nuvelo.exe given on the command line.
 const std::wstring& TargetPath();
 // True for the i386 build (its path contains "win32"): every start runs through
-// qemu-user and takes about a minute.
+// qemu-user and takes a second or two.
 bool IsI386Target();
 // Bound for a condition that follows a start (a window appearing, an exit): seconds for
-// the x86-64 build, minutes for the i386 build.
+// both builds, longer for the i386 build, and well inside the CTest limit, so that a
+// failing scenario still ends what it started.
 DWORD StartTimeout();
 // Bound for a reaction of a program that already runs (a click, a second instance).
 DWORD ReactionTimeout();

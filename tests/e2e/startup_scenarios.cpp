@@ -109,7 +109,7 @@ I386_SCENARIO(option_list_text) {
 
 // Each argument list stops at a rejected argument; the quoting cases go through the
 // real command-line splitting.
-SCENARIO(rejected_arguments_show_option_list) {
+I386_SCENARIO(rejected_arguments_show_option_list) {
     const wchar_t* const commandLines[] = {
         L"d3 x e",     // stops at x although d3 and e are fine
         L"-d2",        // no dash prefix
@@ -126,7 +126,7 @@ SCENARIO(rejected_arguments_show_option_list) {
     }
 }
 
-SCENARIO(second_start_while_option_list_open) {
+I386_SCENARIO(second_start_while_option_list_open) {
     StartedProcess first = StartNuvelo(L"x");
     REQUIRE(first.process != nullptr);
     HWND box = WaitForWindowByTitle(OptionListTitle(), StartTimeout());
@@ -163,7 +163,7 @@ SCENARIO(second_start_while_option_list_open) {
 
 // Every argument accepted: no option list. The program either ends (no window yet) or
 // shows its main window; either way it is ended before the next case.
-SCENARIO(accepted_arguments_show_no_option_list) {
+I386_SCENARIO(accepted_arguments_show_no_option_list) {
     // A readable wallpaper keeps a window-making build away from its error box.
     SetWallpaperSource(L"C:\\users\\Public\\Pictures\\driver wallpaper.jpg");
     const wchar_t* const commandLines[] = {

@@ -111,7 +111,7 @@ void ClickLabel(DebugSession* session, HWND main, WORD modifier) {
 // The grid is counted in local time, which scripts/wine-run sets to UTC + 5:45: there
 // the 4.8-second grid lies half an interval away from the one counted in UTC (the
 // 3-second grid is the same in both; a 7-minute one would make the test wait minutes).
-SCENARIO(slideshow_refresh_on_interval_grid) {
+I386_SCENARIO(slideshow_refresh_on_interval_grid) {
     const int64_t intervals[] = {3000, 4800};
     for (int64_t interval : intervals) {
         Note("interval %lld ms; local time is UTC %+ld min", static_cast<long long>(interval),
@@ -172,7 +172,7 @@ SCENARIO(slideshow_refresh_on_interval_grid) {
 
 // A new interval takes effect at the next arming: the refresh already armed keeps its
 // place on the 2-second grid, and the one that it arms falls on the 5-second grid.
-SCENARIO(slideshow_interval_change_at_next_arming) {
+I386_SCENARIO(slideshow_interval_change_at_next_arming) {
     SetSlideshowInterval(2000);
     SetWallpaperSourceUnseen(FIRST_PATH);
     WaitForGridPhase(nullptr, 2000, 50, 400);
@@ -216,7 +216,7 @@ SCENARIO(slideshow_interval_change_at_next_arming) {
 
 // q2 ends the program with exit code 0 about two seconds after its start; a click
 // made shortly before then leaves an Explorer open pending, which the exit cancels.
-SCENARIO(auto_exit_ends_program_and_pending_open) {
+I386_SCENARIO(auto_exit_ends_program_and_pending_open) {
     SetWallpaperSource(FIRST_PATH);
     DeleteSlideshowInterval();
 
@@ -274,7 +274,7 @@ SCENARIO(auto_exit_ends_program_and_pending_open) {
 // Q2 minimises the window about two seconds after the start; without a taskbar button
 // (i) the minimised window is hidden as well. A slideshow refresh brings the window back
 // with the new name, and two seconds later it is minimised and hidden again.
-SCENARIO(auto_minimise_and_hide) {
+I386_SCENARIO(auto_minimise_and_hide) {
     // The first refresh comes six seconds after a start made just after a grid point:
     // after the first minimise.
     const int64_t interval = 6000;

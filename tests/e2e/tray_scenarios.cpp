@@ -386,7 +386,7 @@ bool BoxShown(void* context) {
 // With i the icon is there while the program runs and the window has no taskbar button
 // (its owner is a hidden window); with I it has one. After a normal end the icon is gone
 // and the notification area looks as it did before.
-SCENARIO(tray_icon_lifetime) {
+I386_SCENARIO(tray_icon_lifetime) {
     SetWallpaperSource(TRAY_WALLPAPER);
     HWND tray = WaitForTray();
     REQUIRE(tray != nullptr);
@@ -440,7 +440,7 @@ SCENARIO(tray_icon_lifetime) {
 // double-click toggles the title bar instead of opening. While the window is minimised a
 // double-click changes nothing but the left button still opens, the file shown at the
 // press even when a refresh comes before the open.
-SCENARIO(tray_left_button_gestures) {
+I386_SCENARIO(tray_left_button_gestures) {
     SetWallpaperSourceUnseen(TRAY_WALLPAPER);
     const std::wstring expected = std::wstring(L"/select,\"") + TRAY_WALLPAPER + L"\"";
     DebugSession session;
@@ -532,7 +532,7 @@ SCENARIO(tray_left_button_gestures) {
 // The right button's release opens the window's system menu with its right edge at the
 // cursor; Restore, Move, Size, Minimise and Maximise are enabled or greyed by the
 // window's state; Escape closes the menu and Restore brings the minimised window back.
-SCENARIO(tray_menu_follows_window_state) {
+I386_SCENARIO(tray_menu_follows_window_state) {
     SetWallpaperSource(TRAY_WALLPAPER);
     TrayStart start = StartWithIcon(L"i");
     REQUIRE(start.main != nullptr);
@@ -582,7 +582,7 @@ SCENARIO(tray_menu_follows_window_state) {
 // by the main window, and after it an end with exit code 0 and no window left. Without a
 // wallpaper value the error box comes first and has already asked to quit; the warning
 // that follows still waits for the user.
-SCENARIO(tray_refused_shows_warning) {
+I386_SCENARIO(tray_refused_shows_warning) {
     HWND fake = TakeOverTray(false);
     REQUIRE(fake != nullptr);
     const wchar_t* const warning = L"通知領域にアイコンを登録できませんでした  ";
@@ -663,7 +663,7 @@ SCENARIO(tray_refused_shows_warning) {
 // Wine's notification area drops an icon by itself once its window is gone, so the
 // removal is watched at a stand-in that accepts: one add at the start, and after the
 // window closed one removal of the same icon, then the end with exit code 0.
-SCENARIO(tray_removal_reaches_the_shell) {
+I386_SCENARIO(tray_removal_reaches_the_shell) {
     SetWallpaperSource(TRAY_WALLPAPER);
     HWND fake = TakeOverTray(true);
     REQUIRE(fake != nullptr);
@@ -696,7 +696,7 @@ SCENARIO(tray_removal_reaches_the_shell) {
 // Without a wallpaper value the error box comes first and no timer runs behind it (q1
 // would end the program under the box); once it is closed, the tray set-up and removal
 // still run: one add and one removal at a stand-in that accepts.
-SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
+I386_SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
     DeleteWallpaperSource();
     HWND fake = TakeOverTray(true);
     REQUIRE(fake != nullptr);

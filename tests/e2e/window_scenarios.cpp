@@ -144,7 +144,7 @@ void CheckMissingWallpaper(const std::wstring& exePath, const std::wstring& capt
 
 // The default start: title, class, layered with the key colour, caption style, one
 // padded line, centred on the work area for its measured size.
-SCENARIO(default_window) {
+I386_SCENARIO(default_window) {
     SetWallpaperSource(BEACH_PATH);
     StartedProcess nuvelo = StartNuvelo(L"");
     REQUIRE(nuvelo.process != nullptr);
@@ -165,7 +165,7 @@ SCENARIO(default_window) {
 }
 
 // A text colour equal to the first key candidate moves the key on to the second.
-SCENARIO(colour_key_avoids_text_colour) {
+I386_SCENARIO(colour_key_avoids_text_colour) {
     SetWallpaperSource(BEACH_PATH);
     StartedProcess nuvelo = StartNuvelo(L"u1 g0 b0");
     REQUIRE(nuvelo.process != nullptr);
@@ -177,7 +177,7 @@ SCENARIO(colour_key_avoids_text_colour) {
 }
 
 // Lines from the path, file name at the bottom; padding and alignment by option.
-SCENARIO(label_rows) {
+I386_SCENARIO(label_rows) {
     SetWallpaperSource(L"C:\\Photos\\Beach.jpg");
     const struct {
         const wchar_t* arguments;
@@ -203,7 +203,7 @@ SCENARIO(label_rows) {
 }
 
 // t and T take the title bar away (bare, thin frame); the place follows the new size.
-SCENARIO(frame_styles) {
+I386_SCENARIO(frame_styles) {
     SetWallpaperSource(BEACH_PATH);
     const struct {
         const wchar_t* arguments;
@@ -229,7 +229,7 @@ SCENARIO(frame_styles) {
 
 // i keeps the window off the taskbar through a hidden owner; I (tray icon with a
 // taskbar button) or neither makes no owner.
-SCENARIO(owner_window_by_option) {
+I386_SCENARIO(owner_window_by_option) {
     SetWallpaperSource(BEACH_PATH);
     const struct {
         const wchar_t* arguments;
@@ -267,7 +267,7 @@ SCENARIO(owner_window_by_option) {
 
 // A second start, whatever its arguments, brings the running window forward and ends
 // with 0; it shows no option list and leaves the first window as it was.
-SCENARIO(second_start_brings_window_forward) {
+I386_SCENARIO(second_start_brings_window_forward) {
     SetWallpaperSource(BEACH_PATH);
     StartedProcess first = StartNuvelo(L"");
     REQUIRE(first.process != nullptr);
@@ -304,7 +304,7 @@ SCENARIO(second_start_brings_window_forward) {
 // A slideshow refresh while the window is minimised lays out the window it will be
 // restored to: restored, it has the new path's size, its centre where it was and its
 // share of the free height.
-SCENARIO(refresh_while_minimised_sizes_restored_window) {
+I386_SCENARIO(refresh_while_minimised_sizes_restored_window) {
     const std::wstring longer = L"A harbour at dawn, seen from the old lighthouse";
     SetWallpaperSource(L"Sea.jpg");
     SetSlideshowInterval(3000);
@@ -351,13 +351,13 @@ SCENARIO(refresh_while_minimised_sizes_restored_window) {
     CHECK_EQ(384, after.top);
 }
 
-SCENARIO(missing_wallpaper_shows_error) {
+I386_SCENARIO(missing_wallpaper_shows_error) {
     CheckMissingWallpaper(std::wstring(), L"Nuvelo");
 }
 
 // Another file name is another program: caption, classes and titles follow it, and
 // the original name's instance does not stop it.
-SCENARIO(renamed_executable) {
+I386_SCENARIO(renamed_executable) {
     std::wstring copy = CopyTargetAs(L"Wally.exe");
     REQUIRE(!copy.empty());
     SetWallpaperSource(BEACH_PATH);
