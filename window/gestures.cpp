@@ -1,5 +1,7 @@
 #include "window/gestures.h"
 
+#include "window/scale.h"
+
 void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLORER_PARAMETER_UNITS]) {
     CopyText(parameters, u"/select,\"");
     AppendText(parameters, path);
@@ -26,22 +28,24 @@ void FormatPositionText(int32_t left,
                         int32_t right,
                         int32_t bottom,
                         int32_t rowPitch,
+                        int32_t edgeDpi,
+                        int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]) {
     const size_t n = ArrayCount(text);
     CopyText(text, u"左：");
-    AppendNumber(text, n, left);
+    AppendNumber(text, n, ScaleFromDpi(left, edgeDpi));
     AppendText(text, u"   右：");
-    AppendNumber(text, n, right);
+    AppendNumber(text, n, ScaleFromDpi(right, edgeDpi));
     AppendText(text, u"   上：");
-    AppendNumber(text, n, top);
+    AppendNumber(text, n, ScaleFromDpi(top, edgeDpi));
     AppendText(text, u"   下：");
-    AppendNumber(text, n, bottom);
+    AppendNumber(text, n, ScaleFromDpi(bottom, edgeDpi));
     AppendText(text, u"  \n幅：");
-    AppendNumber(text, n, Difference(right, left));
+    AppendNumber(text, n, ScaleFromDpi(Difference(right, left), sizeDpi));
     AppendText(text, u"   高さ：");
-    AppendNumber(text, n, Difference(bottom, top));
+    AppendNumber(text, n, ScaleFromDpi(Difference(bottom, top), sizeDpi));
     AppendText(text, u"   (行高：");
-    AppendNumber(text, n, rowPitch);
+    AppendNumber(text, n, ScaleFromDpi(rowPitch, sizeDpi));
     AppendText(text, u")  ");
 }
 
