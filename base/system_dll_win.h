@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 // Before anything is loaded: every later load by a bare name, and every DLL a loaded
 // DLL needs, comes from System32. SetDefaultDllDirectories exists from Windows 8 on (7
 // with its update KB2533623); without it the loads by full path below still hold.
@@ -28,14 +30,11 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name) {
     if (folder == 0 || folder >= MAX_PATH) {
         return nullptr;
     }
-    UINT end = folder;
-    path[end++] = L'\\';
-    for (const wchar_t* c = name; *c != 0; ++c) {
-        if (end + 1 >= MAX_PATH) {
-            return nullptr;
-        }
-        path[end++] = *c;
+    const size_t length = wcslen(name);
+    if (folder + 1 + length >= MAX_PATH) {
+        return nullptr;
     }
-    path[end] = 0;
+    path[folder] = L'\\';
+    memcpy(path + folder + 1, name, (length + 1) * sizeof(wchar_t));
     return LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -59,14 +59,10 @@ int32_t MonitorCacheCount(HKEY key) {
 
 // TranscodedImageCache_000 and up, made from the plain value's name, in Control Panel\Desktop.
 int ReadMonitorCacheValue(void* context, uint32_t index, uint32_t* type, uint8_t* data, uint32_t* bytes) {
-    constexpr size_t plain = ArrayCount(IMAGE_CACHE_VALUE) - 1;
-    wchar_t name[plain + 5];
-    memcpy(name, IMAGE_CACHE_VALUE, sizeof(IMAGE_CACHE_VALUE));
-    name[plain] = L'_';
-    name[plain + 1] = L'0';
-    name[plain + 2] = static_cast<wchar_t>(L'0' + index / 10 % 10);
-    name[plain + 3] = static_cast<wchar_t>(L'0' + index % 10);
-    name[plain + 4] = 0;
+    wchar_t name[] = L"TranscodedImageCache_000";
+    static_assert(ArrayCount(name) == ArrayCount(IMAGE_CACHE_VALUE) + 4, "the plain value's name and _000");
+    name[ArrayCount(name) - 3] = static_cast<wchar_t>(L'0' + index / 10 % 10);
+    name[ArrayCount(name) - 2] = static_cast<wchar_t>(L'0' + index % 10);
     DWORD valueType = 0;
     DWORD size = *bytes;
     const LONG status = RegQueryValueExW(static_cast<HKEY>(context), name, nullptr, &valueType, data, &size);

@@ -9,7 +9,6 @@ using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, U
 // GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the monitor's scale asks for.
 constexpr int MDT_EFFECTIVE = 0;
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-using GetDpiForSystemProc = UINT(WINAPI*)();
 
 // Each looked up once, at the first use; null where the system lacks it.
 bool adjustLooked;
@@ -25,14 +24,14 @@ Proc Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+}  // namespace
+
 UINT ScreenDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
-
-}  // namespace
 
 // GetDpiForMonitor (Windows 8.1 and later, in shcore.dll, loaded here and nowhere else)
 // answers for one monitor; before 8.1 every monitor has the one DPI of the screen.
@@ -50,20 +49,10 @@ UINT MonitorDpi(HMONITOR monitor) {
     return ScreenDpi();
 }
 
-UINT PrimaryMonitorDpi() {
-    return MonitorDpi(PrimaryMonitor());
-}
-
 UINT WindowDpi(HWND window) {
     return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
-// GetDpiForSystem: Windows 10 1607 and later; before it the screen's DPI is the system's.
-UINT SystemDpi() {
-    const auto getDpiForSystem =
-        Lookup<GetDpiForSystemProc>(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
-    return getDpiForSystem != nullptr ? getDpiForSystem() : ScreenDpi();
-}
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {
     if (!adjustLooked) {

@@ -31,22 +31,15 @@ void FormatPositionText(int32_t left,
                         int32_t edgeDpi,
                         int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]) {
-    const size_t n = ArrayCount(text);
-    CopyText(text, u"左：");
-    AppendNumber(text, n, ScaleFromDpi(left, edgeDpi));
-    AppendText(text, u"   右：");
-    AppendNumber(text, n, ScaleFromDpi(right, edgeDpi));
-    AppendText(text, u"   上：");
-    AppendNumber(text, n, ScaleFromDpi(top, edgeDpi));
-    AppendText(text, u"   下：");
-    AppendNumber(text, n, ScaleFromDpi(bottom, edgeDpi));
-    AppendText(text, u"  \n幅：");
-    AppendNumber(text, n, ScaleFromDpi(Difference(right, left), sizeDpi));
-    AppendText(text, u"   高さ：");
-    AppendNumber(text, n, ScaleFromDpi(Difference(bottom, top), sizeDpi));
-    AppendText(text, u"   (行高：");
-    AppendNumber(text, n, ScaleFromDpi(rowPitch, sizeDpi));
-    AppendText(text, u")  ");
+    static const char16_t* const names[] = {u"左：",         u"   右：",     u"   上：",    u"   下：",
+                                            u"  \n幅：", u"   高さ：", u"   (行高：", u")  "};
+    const int32_t pixels[] = {left, right, top, bottom, Difference(right, left), Difference(bottom, top), rowPitch};
+    text[0] = 0;
+    for (size_t i = 0; i < ArrayCount(pixels); ++i) {
+        AppendText(text, names[i]);
+        AppendNumber(text, ArrayCount(text), ScaleFromDpi(pixels[i], i < 4 ? edgeDpi : sizeDpi));
+    }
+    AppendText(text, names[ArrayCount(pixels)]);
 }
 
 uint32_t TimerPeriodFromSeconds(int32_t seconds) {

@@ -124,7 +124,7 @@ bool layingOut;
 
 // One layout: fromOptions places the window as the first layout does, otherwise it keeps
 // its anchor. With read, the lines are made anew from a path read already.
-void Layout(HWND window, bool fromOptions, const PictureRead* read) {
+void Layout(HWND window, int fromOptions, const PictureRead* read) {
     // Taken before anything touches the window, with the frame it had until now.
     const PriorRect prior = fromOptions ? PriorRect{} : RestoredRect(window);
     DestroyLabels();
@@ -149,7 +149,7 @@ void Layout(HWND window, bool fromOptions, const PictureRead* read) {
 // A layout that leaves the window on a monitor of another DPI (the first placement on
 // another monitor, or a move of the program's own) is done once more at that DPI. This
 // check stands in for the WM_DPICHANGED that the layout's own SetWindowPos raised.
-int LayoutAtWindowDpi(HWND window, bool fromOptions, const PictureRead* read) {
+int LayoutAtWindowDpi(HWND window, int fromOptions, const PictureRead* read) {
     layingOut = true;
     Layout(window, fromOptions, read);
     const int32_t dpi = static_cast<int32_t>(WindowDpi(window));
@@ -183,6 +183,7 @@ int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
 
 // Before the first placement the window stands nowhere yet: the primary monitor's picture.
 int LayoutLabels(HWND window, int initial, int reread) {
+    PictureRead read;
     if (initial) {
         CopyText(previousPath, u"");
         char16_t monitor[DEVICE_PATH_UNITS];
@@ -190,14 +191,10 @@ int LayoutLabels(HWND window, int initial, int reread) {
         if (!ReadWallpaperLines(monitor)) {
             return 0;
         }
-        return LayoutAtWindowDpi(window, true, nullptr);
+    } else if (reread) {
+        read.ok = ReadPictureOfWindow(window, read.path);
     }
-    if (!reread) {
-        return LayoutAtWindowDpi(window, false, nullptr);
-    }
-    PictureRead read;
-    read.ok = ReadPictureOfWindow(window, read.path);
-    return LayoutAtWindowDpi(window, false, &read);
+    return LayoutAtWindowDpi(window, initial, !initial && reread ? &read : nullptr);
 }
 
 int LayoutLabelsWithPath(HWND window, const PictureRead& read) {

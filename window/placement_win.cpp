@@ -2,6 +2,7 @@
 
 #include "base/settings.h"
 #include "window/dpi_win.h"
+#include "window/monitor_win.h"
 #include "window/placement.h"
 #include "window/scale.h"
 
@@ -58,8 +59,9 @@ void ReadWorkArea() {
 
 void ComputeDerivedFrameValues() {
     ReadWorkArea();
-    systemFontDpi = static_cast<int32_t>(SystemDpi());
-    positionDpi = static_cast<int32_t>(PrimaryMonitorDpi());
+    systemFontDpi = static_cast<int32_t>(ScreenDpi());
+    // Positions count from the primary monitor.
+    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
     UseDpi(positionDpi);
 }
 
