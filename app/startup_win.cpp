@@ -120,6 +120,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     PostWallpaperNoticesTo(mainWindow);
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
+        StopWatchingWallpaperKeys();  // no thread of the program's own runs into its end
         return 0;
     }
     ShowWindow(mainWindow, showCommand);
