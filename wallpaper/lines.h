@@ -73,8 +73,8 @@ int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[
 
 // Asks for the per-monitor value of one index: 1 and its type, bytes and size; 0 when
 // no value of that index exists; -1 when one exists but cannot be read.
-using MonitorCacheReader = int (*)(void* context, uint32_t index, uint32_t* type, uint8_t* data,
-                                   uint32_t* bytes);
+using MonitorCacheReader =
+    int (*)(void* context, uint32_t index, uint32_t* type, uint8_t* data, uint32_t* bytes);
 
 // The picture of monitor's own per-monitor value. With a usable TranscodedImageCount
 // (count 0 to MAX_MONITOR_CACHES) every index below it is tried, a missing one passed

@@ -1,7 +1,5 @@
 #include "wallpaper/registry_win.h"
 
-#include <cstring>
-
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -80,7 +78,8 @@ int ReadMonitorImageCache(const char16_t* monitor,
         RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;  // without the monitor's path no value can be its
     }
-    const int found = FindMonitorPicture(ReadMonitorCacheValue, key, MonitorCacheCount(key), monitor, cache, path);
+    const int found =
+        FindMonitorPicture(ReadMonitorCacheValue, key, MonitorCacheCount(key), monitor, cache, path);
     RegCloseKey(key);
     return found;
 }

@@ -53,7 +53,6 @@ UINT WindowDpi(HWND window) {
     return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
-
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {
     if (!adjustLooked) {
         adjustWindowRectExForDpi =

@@ -31,9 +31,10 @@ void FormatPositionText(int32_t left,
                         int32_t edgeDpi,
                         int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]) {
-    static const char16_t* const names[] = {u"左：",         u"   右：",     u"   上：",    u"   下：",
+    static const char16_t* const names[] = {u"左：",     u"   右：",   u"   上：",    u"   下：",
                                             u"  \n幅：", u"   高さ：", u"   (行高：", u")  "};
-    const int32_t pixels[] = {left, right, top, bottom, Difference(right, left), Difference(bottom, top), rowPitch};
+    const int32_t pixels[] = {left,    right, top, bottom, Difference(right, left), Difference(bottom, top),
+                              rowPitch};
     text[0] = 0;
     for (size_t i = 0; i < ArrayCount(pixels); ++i) {
         AppendText(text, names[i]);

@@ -515,7 +515,8 @@ int ReadFromMap(void* context, uint32_t index, uint32_t* type, uint8_t* data, ui
 }  // namespace
 
 TEST(FindMonitorPicture, CountAndGaps) {
-    const std::u16string other = u"\\\\?\\DISPLAY#OTHER#{e6f07b5f}";
+    const std::vector<uint8_t> others = MonitorCache(u"C:\\o.jpg", u"\\\\?\\DISPLAY#OTHER#{e6f07b5f}");
+    const std::vector<uint8_t> mine = MonitorCache(PIC, DEV);
     const std::vector<uint8_t> huge(IMAGE_CACHE_DATA_BYTES + 2, 0);
     const struct {
         const char* what;
@@ -523,18 +524,17 @@ TEST(FindMonitorPicture, CountAndGaps) {
         std::map<uint32_t, std::vector<uint8_t>> values;
         std::u16string path;
     } rows[] = {
-        {"a gap below the count is passed over", 3, {{0, MonitorCache(u"C:\\o.jpg", other)}, {2, MonitorCache(PIC, DEV)}}, PIC},
-        {"without a count a gap ends the search", -1, {{0, MonitorCache(u"C:\\o.jpg", other)}, {2, MonitorCache(PIC, DEV)}}, u""},
-        {"at the count the search ends", 2, {{2, MonitorCache(PIC, DEV)}}, u""},
-        {"an unreadable value is passed over", -1, {{0, huge}, {1, MonitorCache(PIC, DEV)}}, PIC},
+        {"a gap below the count is passed over", 3, {{0, others}, {2, mine}}, PIC},
+        {"without a count a gap ends the search", -1, {{0, others}, {2, mine}}, u""},
+        {"at the count the search ends", 2, {{2, mine}}, u""},
+        {"an unreadable value is passed over", -1, {{0, huge}, {1, mine}}, PIC},
     };
     for (const auto& row : rows) {
         uint8_t cache[IMAGE_CACHE_DATA_BYTES];
         char16_t path[TEXT_UNITS];
-        const auto values = row.values;
+        auto values = row.values;
         EXPECT_EQ(row.path.empty() ? 0 : 1,
-                  FindMonitorPicture(ReadFromMap, const_cast<void*>(static_cast<const void*>(&values)), row.count,
-                                     DEV.c_str(), cache, path))
+                  FindMonitorPicture(ReadFromMap, &values, row.count, DEV.c_str(), cache, path))
             << row.what;
         EXPECT_EQ(row.path, std::u16string(path)) << row.what;
     }

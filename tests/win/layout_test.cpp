@@ -652,11 +652,12 @@ TEST(ScaleOf150Percent, CasesRunInAProcessAt144) {
     SetEnvironmentVariableW(ROWS_AT_96, std::to_wstring(extent.cy).c_str());
 
     const DWORD dpi = 144;
-    ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi,
-                                             sizeof(dpi)));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi)));
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring commandLine = std::wstring(L"\"") + path + L"\" --gtest_brief=1 --gtest_filter=LabelWindowsAt150.*";
+    std::wstring commandLine =
+        std::wstring(L"\"") + path + L"\" --gtest_brief=1 --gtest_filter=LabelWindowsAt150.*";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
