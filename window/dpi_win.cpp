@@ -9,6 +9,7 @@ using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, U
 // GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the monitor's scale asks for.
 constexpr int MDT_EFFECTIVE = 0;
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetDpiForSystemProc = UINT(WINAPI*)();
 
 // Each looked up once, at the first use; null where the system lacks it.
 bool adjustLooked;
@@ -24,14 +25,15 @@ Proc Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
-}  // namespace
-
+// The screen context's DPI: the system's, which every monitor has before Windows 8.1.
 UINT ScreenDpi() {
     const HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
 }
+
+}  // namespace
 
 // GetDpiForMonitor (Windows 8.1 and later, in shcore.dll, loaded here and nowhere else)
 // answers for one monitor; before 8.1 every monitor has the one DPI of the screen.
@@ -47,6 +49,13 @@ UINT MonitorDpi(HMONITOR monitor) {
         return y;
     }
     return ScreenDpi();
+}
+
+// GetDpiForSystem: Windows 10 1607 and later.
+UINT SystemDpi() {
+    const auto getDpiForSystem =
+        Lookup<GetDpiForSystemProc>(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
+    return getDpiForSystem != nullptr ? getDpiForSystem() : ScreenDpi();
 }
 
 UINT WindowDpi(HWND window) {

@@ -11,10 +11,8 @@ UINT MonitorDpi(HMONITOR monitor);
 // The DPI of the monitor the window stands on.
 UINT WindowDpi(HWND window);
 
-// The screen's DPI: the one the system font was made for (the primary monitor's at
-// logon), as GetDpiForSystem (Windows 10 1607 and later) would say, since a per-monitor
-// aware program is told the system's DPI by the screen's context on every Windows.
-UINT ScreenDpi();
+// The DPI the system font was made for: the primary monitor's at logon.
+UINT SystemDpi();
 
 // AdjustWindowRect for that DPI where the system can say (Windows 10 1607 and later);
 // before that, for the system's DPI.

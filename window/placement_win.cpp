@@ -59,7 +59,7 @@ void ReadWorkArea() {
 
 void ComputeDerivedFrameValues() {
     ReadWorkArea();
-    systemFontDpi = static_cast<int32_t>(ScreenDpi());
+    systemFontDpi = static_cast<int32_t>(SystemDpi());
     // Positions count from the primary monitor.
     positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
     UseDpi(positionDpi);
