@@ -5,12 +5,14 @@
 // NuveloEntry (the link option -e in cmake/windows.cmake): it seeds the guard before
 // the C runtime runs, so no protected function can start with one guard and return
 // with another. Linking this file keeps libssp's ssp.o out: a second definition of the
-// guard would not link.
+// guard would not link. The entry also narrows the DLL search, before anything loads.
 #include <windows.h>
 
 #include <ntsecapi.h>
 
 #include <cstdint>
+
+#include "../base/system_dll_win.h"  // also built where the tree is no include folder
 
 extern "C" {
 
@@ -33,6 +35,7 @@ int WinMainCRTStartup();
 }
 
 __attribute__((no_stack_protector)) int NuveloEntry() {
+    RestrictDllSearchToSystem32();
     if (!RtlGenRandom(&__stack_chk_guard, sizeof(__stack_chk_guard))) {
         // The sources Microsoft's C runtime mixes for its cookie: different at every
         // start, and unknown to another process.

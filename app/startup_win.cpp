@@ -34,13 +34,8 @@ ATOM RegisterWindowClass(const char16_t* className, WNDPROC procedure, HINSTANCE
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    // Each icon drawn for its own size, not one image stretched for both.
-    windowClass.hIcon =
-        static_cast<HICON>(LoadImageW(instance, L"Icon", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                      GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
-    windowClass.hIconSm =
-        static_cast<HICON>(LoadImageW(instance, L"Icon", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                      GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hIcon = LoadProgramIcon(SM_CXICON, SM_CYICON);
+    windowClass.hIconSm = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     windowClass.lpszClassName = Wide(className);
@@ -125,6 +120,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     PostWallpaperNoticesTo(mainWindow);
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
+        StopWatchingWallpaperKeys();  // no thread of the program's own runs into its end
         return 0;
     }
     ShowWindow(mainWindow, showCommand);

@@ -11,4 +11,5 @@ constexpr uintptr_t TIMER_AUTO_MINIMIZE = 104;
 constexpr uint32_t WM_TRAYNOTIFY = 0x8001;      // WM_APP + 1
 constexpr uint32_t WM_TRAYMENU = 0x8002;        // WM_APP + 2
 constexpr uint32_t WM_DESKTOPCHANGED = 0x8003;  // WM_APP + 3: a key naming the picture changed
+constexpr uint32_t WM_MONITORCHECK = 0x8004;    // WM_APP + 4: the window may stand on another monitor
 constexpr uint32_t TRAY_ICON_ID = 1;

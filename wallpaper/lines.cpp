@@ -173,3 +173,26 @@ int PathForMonitor(uint32_t type,
     }
     return 0;  // no zero inside the value
 }
+
+int FindMonitorPicture(MonitorCacheReader read,
+                       void* context,
+                       int32_t count,
+                       const char16_t* monitor,
+                       uint8_t (&cache)[IMAGE_CACHE_DATA_BYTES],
+                       char16_t (&path)[TEXT_UNITS]) {
+    path[0] = 0;
+    const bool counted = count >= 0 && count <= static_cast<int32_t>(MAX_MONITOR_CACHES);
+    const uint32_t limit = counted ? static_cast<uint32_t>(count) : MAX_MONITOR_CACHES;
+    for (uint32_t i = 0; i < limit && monitor[0] != 0; ++i) {
+        uint32_t type = 0;
+        uint32_t bytes = sizeof(cache);
+        const int found = read(context, i, &type, cache, &bytes);
+        if (found == 0 && !counted) {
+            break;
+        }
+        if (found > 0 && bytes <= sizeof(cache) && PathForMonitor(type, cache, bytes, monitor, path)) {
+            return 1;
+        }
+    }
+    return 0;
+}

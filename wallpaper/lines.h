@@ -70,3 +70,19 @@ int PathForMonitor(uint32_t type,
 // Whole code units only; the text ends at the first zero or the end of the data;
 // 0 bytes give an empty text; 260 units without a zero are a failure (empty text).
 int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[TEXT_UNITS]);
+
+// Asks for the per-monitor value of one index: 1 and its type, bytes and size; 0 when
+// no value of that index exists; -1 when one exists but cannot be read.
+using MonitorCacheReader =
+    int (*)(void* context, uint32_t index, uint32_t* type, uint8_t* data, uint32_t* bytes);
+
+// The picture of monitor's own per-monitor value. With a usable TranscodedImageCount
+// (count 0 to MAX_MONITOR_CACHES) every index below it is tried, a missing one passed
+// over: a monitor that went away leaves a gap. Without one (count -1) the search ends at
+// the first missing index. 1 and the path, or 0 and an empty path.
+int FindMonitorPicture(MonitorCacheReader read,
+                       void* context,
+                       int32_t count,
+                       const char16_t* monitor,
+                       uint8_t (&cache)[IMAGE_CACHE_DATA_BYTES],
+                       char16_t (&path)[TEXT_UNITS]);

@@ -1,7 +1,5 @@
 #include "wallpaper/registry_win.h"
 
-#include <cstring>
-
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -17,7 +15,7 @@ const wchar_t IMAGE_COUNT_VALUE[] = L"TranscodedImageCount";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
 
-// Where the pool's callbacks post their message; set once, before the first wait.
+// Where the waiter posts its message; set once, before the waiter starts.
 HWND noticeWindow;
 
 // One value of a key of the current user. *bytes is the buffer's size on entry and,
@@ -44,23 +42,34 @@ int ReadUserValue(const wchar_t* subkey,
     return status == ERROR_SUCCESS;
 }
 
-// How many per-monitor values to look at: TranscodedImageCount when it is a count, at
-// most 16; 16 (and the first missing index ends the search) without one.
-DWORD MonitorCacheLimit(HKEY key) {
+// TranscodedImageCount when it is a count (a 4-byte REG_DWORD of at most 16), else -1.
+int32_t MonitorCacheCount(HKEY key) {
     DWORD count = 0;
     DWORD bytes = sizeof(count);
     DWORD type = 0;
     if (RegQueryValueExW(key, IMAGE_COUNT_VALUE, nullptr, &type, reinterpret_cast<BYTE*>(&count), &bytes) !=
             ERROR_SUCCESS ||
         type != REG_DWORD || bytes != sizeof(count) || count > MAX_MONITOR_CACHES) {
-        return MAX_MONITOR_CACHES;
+        return -1;
     }
-    return count;
+    return static_cast<int32_t>(count);
 }
 
-// The picture of monitor's own per-monitor value. _000 is asked first, so that a desktop
-// without these values costs one query more than the plain value; a missing index ends
-// the search, as does the count (none when it is 0). cache is the caller's read buffer.
+// TranscodedImageCache_000 and up, made from the plain value's name, in Control Panel\Desktop.
+int ReadMonitorCacheValue(void* context, uint32_t index, uint32_t* type, uint8_t* data, uint32_t* bytes) {
+    wchar_t name[] = L"TranscodedImageCache_000";
+    static_assert(ArrayCount(name) == ArrayCount(IMAGE_CACHE_VALUE) + 4, "the plain value's name and _000");
+    name[ArrayCount(name) - 3] = static_cast<wchar_t>(L'0' + index / 10 % 10);
+    name[ArrayCount(name) - 2] = static_cast<wchar_t>(L'0' + index % 10);
+    DWORD valueType = 0;
+    DWORD size = *bytes;
+    const LONG status = RegQueryValueExW(static_cast<HKEY>(context), name, nullptr, &valueType, data, &size);
+    *type = valueType;
+    *bytes = size;
+    return status == ERROR_SUCCESS ? 1 : status == ERROR_FILE_NOT_FOUND ? 0 : -1;
+}
+
+// The picture of monitor's own per-monitor value; cache is the caller's read buffer.
 int ReadMonitorImageCache(const char16_t* monitor,
                           BYTE (&cache)[IMAGE_CACHE_DATA_BYTES],
                           char16_t (&path)[TEXT_UNITS]) {
@@ -69,52 +78,29 @@ int ReadMonitorImageCache(const char16_t* monitor,
         RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;  // without the monitor's path no value can be its
     }
-    // TranscodedImageCache_000 and up, made from the plain value's name.
-    constexpr size_t plain = ArrayCount(IMAGE_CACHE_VALUE) - 1;
-    wchar_t name[plain + 5];
-    memcpy(name, IMAGE_CACHE_VALUE, sizeof(IMAGE_CACHE_VALUE));
-    name[plain] = L'_';
-    name[plain + 1] = L'0';
-    name[plain + 4] = 0;
-    int found = 0;
-    for (DWORD i = 0, limit = 1; i < limit; ++i) {
-        name[plain + 2] = static_cast<wchar_t>(L'0' + i / 10);
-        name[plain + 3] = static_cast<wchar_t>(L'0' + i % 10);
-        DWORD type = 0;
-        DWORD bytes = sizeof(cache);
-        const LONG status = RegQueryValueExW(key, name, nullptr, &type, cache, &bytes);
-        if (status == ERROR_FILE_NOT_FOUND) {
-            break;
-        }
-        if (i == 0) {
-            limit = MonitorCacheLimit(key);
-        }
-        if (i < limit && status == ERROR_SUCCESS && PathForMonitor(type, cache, bytes, monitor, path)) {
-            found = 1;
-            break;
-        }
-    }
+    const int found =
+        FindMonitorPicture(ReadMonitorCacheValue, key, MonitorCacheCount(key), monitor, cache, path);
     RegCloseKey(key);
     return found;
 }
 
 // The keys whose values name the desktop picture: Control Panel\Desktop, where Windows
 // 8 and later record each new picture, and WallPaperSource's, which Windows 7 keeps.
-// Each has its own notice and event; the thread pool waits for the events.
+// Each has its own notice and event; the waiter thread waits for the events.
 struct KeyWatch {
     const wchar_t* subkey;
     HKEY key;
     HANDLE changed;
-    HANDLE wait;
 };
-KeyWatch watches[] = {{DESKTOP_KEY, nullptr, nullptr, nullptr}, {WALLPAPER_KEY, nullptr, nullptr, nullptr}};
+KeyWatch watches[] = {{DESKTOP_KEY, nullptr, nullptr}, {WALLPAPER_KEY, nullptr, nullptr}};
+
+// The waiter and what ends it. Its stack is reserved at 64 KiB: Wine counts a thread's
+// whole reservation as private memory, and the default (2 MB) doubled the program's.
+constexpr SIZE_T WAITER_STACK_BYTES = 64 * 1024;
+HANDLE waiter;
+HANDLE stopWaiter;
 
 void StopWatching(KeyWatch& watch) {
-    if (watch.wait != nullptr) {
-        // Waits out a callback under way, so that nothing uses the event once it is closed.
-        UnregisterWaitEx(watch.wait, INVALID_HANDLE_VALUE);
-        watch.wait = nullptr;
-    }
     if (watch.changed != nullptr) {
         CloseHandle(watch.changed);
         watch.changed = nullptr;
@@ -131,11 +117,32 @@ int AskForNotice(KeyWatch& watch) {
            ERROR_SUCCESS;
 }
 
-// Runs on a thread of the pool: the main thread does the rest, where every other
-// refresh runs and where the next notice must be asked for.
-VOID CALLBACK OnKeyChanged(PVOID context, BOOLEAN) {
-    const KeyWatch* watch = static_cast<const KeyWatch*>(context);
-    PostMessageW(noticeWindow, WM_DESKTOPCHANGED, static_cast<WPARAM>(watch - watches), 0);
+// Asks for the next notice itself (an asynchronous notice lasts as long as the thread
+// that asked for it, and this one outlives every notice it asks for), before the post,
+// so that a change while the main thread reads is not lost. The window takes the post
+// in any message loop, a box's or a menu's as well. Once this thread runs, only it
+// touches the watches, until it is joined.
+DWORD WINAPI WaitForNotices(void*) {
+    for (;;) {
+        HANDLE events[1 + ARRAYSIZE(watches)] = {stopWaiter};
+        KeyWatch* of[1 + ARRAYSIZE(watches)] = {};
+        DWORD count = 1;
+        for (KeyWatch& watch : watches) {
+            if (watch.changed != nullptr) {
+                of[count] = &watch;
+                events[count++] = watch.changed;
+            }
+        }
+        const DWORD which = WaitForMultipleObjects(count, events, FALSE, INFINITE) - WAIT_OBJECT_0;
+        if (which == 0 || which >= count) {
+            return 0;
+        }
+        KeyWatch& watch = *of[which];
+        if (!AskForNotice(watch)) {
+            StopWatching(watch);
+        }
+        PostMessageW(noticeWindow, WM_DESKTOPCHANGED, static_cast<WPARAM>(&watch - watches), 0);
+    }
 }
 
 }  // namespace
@@ -166,13 +173,17 @@ int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]) {
 }
 
 int ReadWallpaperLines(const char16_t* monitor) {
+    char16_t text[TEXT_UNITS];
+    const int read = ReadWallpaperPath(monitor, text);
+    return TakeWallpaperPath(read, text);
+}
+
+int TakeWallpaperPath(int read, const char16_t* text) {
     lineCount = 0;
     for (LineLabel& line : lines) {
         line = LineLabel{};
     }
-
-    char16_t text[TEXT_UNITS];
-    if (!ReadWallpaperPath(monitor, text)) {
+    if (!read) {
         return 0;
     }
     // Two refreshes (the slideshow timer and the change notice) may read the same
@@ -230,28 +241,31 @@ void WatchWallpaperKeys() {
     }
 }
 
-// A change since WatchWallpaperKeys left its event set, so the wait fires at once.
+// A change since WatchWallpaperKeys left its event set, so the wait ends at once. Without
+// a waiter nothing is watched: the slideshow timer still refreshes.
 void PostWallpaperNoticesTo(HWND window) {
     noticeWindow = window;
-    for (KeyWatch& watch : watches) {
-        if (watch.changed != nullptr &&
-            !RegisterWaitForSingleObject(&watch.wait, watch.changed, OnKeyChanged, &watch, INFINITE,
-                                         WT_EXECUTEINWAITTHREAD)) {
-            watch.wait = nullptr;
-            StopWatching(watch);
-        }
+    stopWaiter = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (stopWaiter != nullptr) {
+        waiter = CreateThread(nullptr, WAITER_STACK_BYTES, WaitForNotices, nullptr,
+                              STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     }
-}
-
-// An asynchronous notice lasts only as long as the thread that asked for it: asked for
-// here, on the main thread, never on the pool's.
-void RenewWallpaperNotice(WPARAM index) {
-    if (index < ARRAYSIZE(watches) && watches[index].changed != nullptr && !AskForNotice(watches[index])) {
-        StopWatching(watches[index]);
+    if (waiter == nullptr) {
+        StopWatchingWallpaperKeys();
     }
 }
 
 void StopWatchingWallpaperKeys() {
+    if (waiter != nullptr) {
+        SetEvent(stopWaiter);
+        WaitForSingleObject(waiter, INFINITE);
+        CloseHandle(waiter);
+        waiter = nullptr;
+    }
+    if (stopWaiter != nullptr) {
+        CloseHandle(stopWaiter);
+        stopWaiter = nullptr;
+    }
     for (KeyWatch& watch : watches) {
         StopWatching(watch);
     }

@@ -1,5 +1,5 @@
-// The registry reads of the wallpaper source, the change notice of its key, and the
-// arming of the slideshow timer.
+// The registry reads of the wallpaper source, the change notices of the two keys that
+// name it, and the arming of the slideshow timer.
 #pragma once
 
 #include <windows.h>
@@ -20,6 +20,10 @@ int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]);
 // every record is empty and both paths are kept.
 int ReadWallpaperLines(const char16_t* monitor = u"");
 
+// The second half of ReadWallpaperLines, for a path read already (read: whether
+// ReadWallpaperPath succeeded); returns read.
+int TakeWallpaperPath(int read, const char16_t* text);
+
 // 1 and the milliseconds to one second past the next slideshow change, or
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.
 int SlideshowDelay(int32_t* delay);
@@ -28,11 +32,10 @@ int SlideshowDelay(int32_t* delay);
 // Windows 8 and later record each new desktop picture) and of WallPaperSource's key
 // (Windows 7). Call before the first read.
 void WatchWallpaperKeys();
-// From now on each notice posts WM_DESKTOPCHANGED to window, wParam naming the key;
-// its handler calls RenewWallpaperNotice(wParam) before it reads.
+// Starts the waiter: from now on each notice posts WM_DESKTOPCHANGED to window, wParam
+// naming the key, the next notice already asked for.
 void PostWallpaperNoticesTo(HWND window);
-void RenewWallpaperNotice(WPARAM key);
-// Ends the waits, then closes the events and keys.
+// Stops and joins the waiter, then closes the events and keys.
 void StopWatchingWallpaperKeys();
 
 // Starts TIMER_SLIDESHOW on window for the next change, or nothing without a usable interval.

@@ -1,11 +1,15 @@
 #include "window/dpi_win.h"
 
+#include "base/system_dll_win.h"
+#include "window/monitor_win.h"
+
 namespace {
 
 using AdjustWindowRectExForDpiProc = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 // GetDpiForMonitor's MDT_EFFECTIVE_DPI: the DPI the monitor's scale asks for.
 constexpr int MDT_EFFECTIVE = 0;
 using GetDpiForMonitorProc = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using GetDpiForSystemProc = UINT(WINAPI*)();
 
 // Each looked up once, at the first use; null where the system lacks it.
 bool adjustLooked;
@@ -21,27 +25,41 @@ Proc Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
+// The screen context's DPI: the system's, which every monitor has before Windows 8.1.
+UINT ScreenDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
 }  // namespace
 
 // GetDpiForMonitor (Windows 8.1 and later, in shcore.dll, loaded here and nowhere else)
 // answers for one monitor; before 8.1 every monitor has the one DPI of the screen.
-UINT PrimaryMonitorDpi() {
+UINT MonitorDpi(HMONITOR monitor) {
     if (!monitorLooked) {
-        getDpiForMonitor = Lookup<GetDpiForMonitorProc>(LoadLibraryW(L"shcore.dll"), "GetDpiForMonitor");
+        getDpiForMonitor = Lookup<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
         monitorLooked = true;
     }
-    const HMONITOR monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     UINT x = 0;
     UINT y = 0;
     if (getDpiForMonitor != nullptr && SUCCEEDED(getDpiForMonitor(monitor, MDT_EFFECTIVE, &x, &y)) &&
         y != 0) {
         return y;
     }
-    // Windows 7 and 8: one DPI for every monitor.
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+    return ScreenDpi();
+}
+
+// GetDpiForSystem: Windows 10 1607 and later.
+UINT SystemDpi() {
+    const auto getDpiForSystem =
+        Lookup<GetDpiForSystemProc>(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
+    return getDpiForSystem != nullptr ? getDpiForSystem() : ScreenDpi();
+}
+
+UINT WindowDpi(HWND window) {
+    return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
 }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {

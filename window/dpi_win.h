@@ -5,9 +5,14 @@
 
 #include <windows.h>
 
-// The DPI of the primary monitor, where positions are counted from and where the first
-// layout puts the window. Later changes arrive with WM_DPICHANGED.
-UINT PrimaryMonitorDpi();
+// The DPI a monitor's scale asks for; the screen's where the system knows one DPI only.
+UINT MonitorDpi(HMONITOR monitor);
+
+// The DPI of the monitor the window stands on.
+UINT WindowDpi(HWND window);
+
+// The DPI the system font was made for: the primary monitor's at logon.
+UINT SystemDpi();
 
 // AdjustWindowRect for that DPI where the system can say (Windows 10 1607 and later);
 // before that, for the system's DPI.

@@ -1,5 +1,7 @@
 #include "window/gestures.h"
 
+#include "window/scale.h"
+
 void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLORER_PARAMETER_UNITS]) {
     CopyText(parameters, u"/select,\"");
     AppendText(parameters, path);
@@ -26,23 +28,19 @@ void FormatPositionText(int32_t left,
                         int32_t right,
                         int32_t bottom,
                         int32_t rowPitch,
+                        int32_t edgeDpi,
+                        int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]) {
-    const size_t n = ArrayCount(text);
-    CopyText(text, u"左：");
-    AppendNumber(text, n, left);
-    AppendText(text, u"   右：");
-    AppendNumber(text, n, right);
-    AppendText(text, u"   上：");
-    AppendNumber(text, n, top);
-    AppendText(text, u"   下：");
-    AppendNumber(text, n, bottom);
-    AppendText(text, u"  \n幅：");
-    AppendNumber(text, n, Difference(right, left));
-    AppendText(text, u"   高さ：");
-    AppendNumber(text, n, Difference(bottom, top));
-    AppendText(text, u"   (行高：");
-    AppendNumber(text, n, rowPitch);
-    AppendText(text, u")  ");
+    static const char16_t* const names[] = {u"左：",     u"   右：",   u"   上：",    u"   下：",
+                                            u"  \n幅：", u"   高さ：", u"   (行高：", u")  "};
+    const int32_t pixels[] = {left,    right, top, bottom, Difference(right, left), Difference(bottom, top),
+                              rowPitch};
+    text[0] = 0;
+    for (size_t i = 0; i < ArrayCount(pixels); ++i) {
+        AppendText(text, names[i]);
+        AppendNumber(text, ArrayCount(text), ScaleFromDpi(pixels[i], i < 4 ? edgeDpi : sizeDpi));
+    }
+    AppendText(text, names[ArrayCount(pixels)]);
 }
 
 uint32_t TimerPeriodFromSeconds(int32_t seconds) {

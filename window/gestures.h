@@ -14,12 +14,17 @@ void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLO
 // "%s ウィンドウの位置と大きさ  "
 void FormatPositionTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
 
-// The position box text: the window's edges, its size and the row height.
+// The position box text: the window's edges, its size and the row height, given in
+// pixels and shown in the options' units, so that the seven numbers typed back as
+// options give the same window on any monitor: the edges at edgeDpi (what start-up
+// counts positions in), the sizes at sizeDpi (what the window was laid out at).
 void FormatPositionText(int32_t left,
                         int32_t top,
                         int32_t right,
                         int32_t bottom,
                         int32_t rowPitch,
+                        int32_t edgeDpi,
+                        int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]);
 
 // Largest period a window timer takes (USER_TIMER_MAXIMUM).

@@ -4,9 +4,11 @@
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
+#include "window/dpi_win.h"
 #include "window/monitor_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
+#include "window/scale.h"
 #include "window/shell_win.h"
 
 namespace {
@@ -44,11 +46,11 @@ int32_t GdiCellHeight(void* context) {
     return metrics.tmHeight + metrics.tmExternalLeading;
 }
 
-// Without customFont nothing is selected: the context's default font measures, which
+// Without a label font nothing is selected: the context's default font measures, which
 // is also the font a label shows when it is given none.
 TextExtent GdiLineExtent(void* context, int32_t index) {
     GdiMeasuring* measuring = static_cast<GdiMeasuring*>(context);
-    if (settings.customFont) {
+    if (labelFont != nullptr) {
         SelectFont(measuring, labelFont);
     }
     const char16_t* text = lines[index].text;
@@ -59,8 +61,10 @@ TextExtent GdiLineExtent(void* context, int32_t index) {
 
 void DestroyLabels() {
     for (int32_t i = 0; i < lineCount && i < MAX_LINES; ++i) {
-        DestroyWindow(reinterpret_cast<HWND>(lines[i].window));
-        lines[i].window = 0;
+        if (lines[i].window != 0) {
+            DestroyWindow(reinterpret_cast<HWND>(lines[i].window));
+            lines[i].window = 0;
+        }
     }
 }
 
@@ -74,31 +78,58 @@ void CreateLabels(HWND window, const LabelLayout& layout) {
             CreateWindowExW(0, L"STATIC", Wide(lines[i].text), style, 0, y, width, layout.rowHeight, window,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(LABEL_ID)), appInstance, nullptr);
         lines[i].window = reinterpret_cast<uintptr_t>(label);
-        if (settings.customFont) {
+        if (labelFont != nullptr) {
             SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont), 1);
         }
     }
 }
 
-// The work of LayoutLabels; a refresh with topLeft puts the window's corner there
-// instead of keeping its anchor.
-int Layout(HWND window, int initial, int reread, const POINT* topLeft) {
-    PriorRect prior{};
-    // Before the first placement the window stands nowhere yet: the primary monitor's.
-    char16_t monitor[DEVICE_PATH_UNITS];
-    MonitorDevicePath(initial ? nullptr : window, monitor);
-    if (initial) {
-        CopyText(previousPath, u"");
-        if (!ReadWallpaperLines(monitor)) {
-            return 0;
-        }
-    } else {
-        // Taken before anything touches the window, with the frame it had until now.
-        prior = RestoredRect(window);
-        DestroyLabels();
-        if (reread) {
-            ReadWallpaperLines(monitor);  // a failed read leaves no lines, and the layout goes on
-        }
+// Labels without a font of their own show the system font, made for the system's DPI.
+// At any other DPI they get that font with its height scaled to the layout's DPI; back
+// at the system's DPI, none again.
+void MakeDefaultLabelFont() {
+    if (settings.customFont) {
+        return;
+    }
+    HFONT font = nullptr;
+    if (layoutDpi != systemFontDpi) {
+        LOGFONTW face{};
+        GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(face), &face);
+        face.lfHeight = MulDiv(face.lfHeight, layoutDpi, systemFontDpi);
+        font = CreateFontIndirectW(&face);
+    }
+    if (labelFont != nullptr) {
+        DeleteObject(labelFont);
+    }
+    labelFont = font;
+}
+
+// The font, the sizes and the labels for the current lines at layoutDpi.
+LabelLayout BuildLabels(HWND window) {
+    MakeDefaultLabelFont();
+    const HDC dc = GetDC(window);
+    GdiMeasuring measuring;
+    const LabelLayout layout =
+        ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EndGdiMeasuring(&measuring);
+    ReleaseDC(window, dc);
+    CreateLabels(window, layout);
+    rowHeight = layout.rowHeight;
+    return layout;
+}
+
+// Set while a layout runs: a WM_DPICHANGED that its own SetWindowPos raises waits for
+// the end of it.
+bool layingOut;
+
+// One layout: fromOptions places the window as the first layout does, otherwise it keeps
+// its anchor. With read, the lines are made anew from a path read already.
+void Layout(HWND window, int fromOptions, const PictureRead* read) {
+    // Taken before anything touches the window, with the frame it had until now.
+    const PriorRect prior = fromOptions ? PriorRect{} : RestoredRect(window);
+    DestroyLabels();
+    if (read != nullptr) {
+        TakeWallpaperPath(read->ok, read->path);  // a failed read leaves no lines, and the layout goes on
     }
 
     // Measured without a frame; hidden from here on, so no half-built window is shown.
@@ -106,22 +137,27 @@ int Layout(HWND window, int initial, int reread, const POINT* topLeft) {
     SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(STYLE_BARE));
     SetWindowPos(window, after, 0, 0, 0, 0, FRAME_CHANGED_HIDE);
 
-    const HDC dc = GetDC(window);
-    GdiMeasuring measuring;
-    const LabelLayout layout =
-        ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    EndGdiMeasuring(&measuring);
-    ReleaseDC(window, dc);
-
-    CreateLabels(window, layout);
-    rowHeight = layout.rowHeight;
-
-    if (initial) {
-        return PlaceWindow(window, layout.outerWidth, layout.outerHeight);
+    const LabelLayout layout = BuildLabels(window);
+    if (fromOptions) {
+        PlaceWindow(window, layout.outerWidth, layout.outerHeight);
+        return;
     }
-    const WindowPoint p = topLeft != nullptr ? WindowPoint{topLeft->x, topLeft->y}
-                                             : KeepPosition(prior, layout.outerWidth, layout.outerHeight);
+    const WindowPoint p = KeepPosition(prior, layout.outerWidth, layout.outerHeight);
     ApplyPlacement(window, p.x, p.y, layout.outerWidth, layout.outerHeight);
+}
+
+// A layout that leaves the window on a monitor of another DPI (the first placement on
+// another monitor, or a move of the program's own) is done once more at that DPI. This
+// check stands in for the WM_DPICHANGED that the layout's own SetWindowPos raised.
+int LayoutAtWindowDpi(HWND window, int fromOptions, const PictureRead* read) {
+    layingOut = true;
+    Layout(window, fromOptions, read);
+    const int32_t dpi = static_cast<int32_t>(WindowDpi(window));
+    if (dpi != layoutDpi) {
+        UseDpi(dpi);
+        Layout(window, fromOptions, nullptr);
+    }
+    layingOut = false;
     return 1;
 }
 
@@ -139,11 +175,43 @@ void EndGdiMeasuring(GdiMeasuring* measuring) {
     }
 }
 
-int LayoutLabels(HWND window, int initial, int reread) {
-    return Layout(window, initial, reread, nullptr);
+int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
+    char16_t monitor[DEVICE_PATH_UNITS];
+    MonitorDevicePath(window, monitor);
+    return ReadWallpaperPath(monitor, path);
 }
 
-int LayoutLabelsAt(HWND window, int32_t left, int32_t top) {
-    const POINT topLeft{left, top};
-    return Layout(window, 0, 0, &topLeft);
+// Before the first placement the window stands nowhere yet: the primary monitor's picture.
+int LayoutLabels(HWND window, int initial, int reread) {
+    PictureRead read;
+    if (initial) {
+        CopyText(previousPath, u"");
+        char16_t monitor[DEVICE_PATH_UNITS];
+        MonitorDevicePath(nullptr, monitor);
+        if (!ReadWallpaperLines(monitor)) {
+            return 0;
+        }
+    } else if (reread) {
+        read.ok = ReadPictureOfWindow(window, read.path);
+    }
+    return LayoutAtWindowDpi(window, initial, !initial && reread ? &read : nullptr);
+}
+
+int LayoutLabelsWithPath(HWND window, const PictureRead& read) {
+    return LayoutAtWindowDpi(window, false, &read);
+}
+
+// Not hidden, no frame taken away and given back: the window may be in the middle of a
+// drag, and the move loop must go on with a window it can see.
+void LayoutForNewDpi(HWND window, const RECT& suggested) {
+    layingOut = true;
+    DestroyLabels();
+    const LabelLayout layout = BuildLabels(window);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, layout.outerWidth, layout.outerHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    layingOut = false;
+}
+
+int LayoutInProgress() {
+    return layingOut;
 }

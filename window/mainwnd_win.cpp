@@ -6,6 +6,7 @@
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
+#include "window/click_win.h"
 #include "window/gestures.h"
 #include "window/layout.h"
 #include "window/layout_win.h"
@@ -21,11 +22,25 @@ HBRUSH keyBrush;
 HFONT labelFont;
 HMENU sysMenu;
 
+HICON LoadProgramIcon(int widthMetric, int heightMetric) {
+    return static_cast<HICON>(LoadImageW(appInstance, L"Icon", IMAGE_ICON, GetSystemMetrics(widthMetric),
+                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
+}
+
 namespace {
 
 // The file the pending Explorer open is for, taken at the click: a slideshow refresh
 // before the open fires must not change what the user clicked on.
 char16_t explorerTarget[TEXT_UNITS];
+
+// Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE the system's move loop drives the window:
+// a layout that hid it would blink and leave the loop moving a hidden window. What falls
+// due meanwhile waits for the end of the move.
+bool moving;
+bool newPictureDue;
+bool monitorCheckDue;
+// A monitor check is posted from WM_WINDOWPOSCHANGED and not handled yet.
+bool monitorCheckPosted;
 
 void StartSecondsTimer(HWND window, UINT_PTR id, int32_t seconds) {
     SetTimer(window, id, TimerPeriodFromSeconds(seconds), nullptr);
@@ -47,8 +62,8 @@ LRESULT OnCreate(HWND window) {
     }
     // The first read took the primary monitor's picture; placed on another monitor, the
     // window shows that one's instead, and nothing shown before it.
-    if (OffPrimaryMonitor(window)) {
-        OnMonitorMayHaveChanged(window);
+    if (MovedToAnotherMonitor(window)) {
+        Refresh(window, false);
         CopyText(previousPath, u"");
     }
     ArmSlideshowTimer(window);
@@ -67,11 +82,8 @@ void ShowPositionBox(HWND window) {
     }
     RECT r;
     GetWindowRect(window, &r);
-    // In the options' units, so that what the box shows can be typed back as options.
     char16_t text[TEXT_UNITS];
-    FormatPositionText(ScaleFromDpi(r.left, layoutDpi), ScaleFromDpi(r.top, layoutDpi),
-                       ScaleFromDpi(r.right, layoutDpi), ScaleFromDpi(r.bottom, layoutDpi),
-                       ScaleFromDpi(rowHeight, layoutDpi), text);
+    FormatPositionText(r.left, r.top, r.right, r.bottom, rowHeight, positionDpi, layoutDpi, text);
     MessageBoxW(nullptr, Wide(text), Wide(title), MB_OK);
 }
 
@@ -117,13 +129,6 @@ LRESULT OnCommand(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-// The picture of the monitor that window stands on; 0 when none can be read.
-int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
-    char16_t monitor[DEVICE_PATH_UNITS];
-    MonitorDevicePath(window, monitor);
-    return ReadWallpaperPath(monitor, path);
-}
-
 // A new picture restarts the automatic minimise: the window comes back to show it.
 void RestartAutoMinimize(HWND window) {
     if (settings.autoMinimize) {
@@ -133,26 +138,10 @@ void RestartAutoMinimize(HWND window) {
     }
 }
 
-// The slideshow's tick and the registry's notice both end here. Only another picture,
-// or labels that a failed read took away, are worth a new layout: the notice has
-// usually shown a change before the tick comes, and a slideshow that Windows pauses
-// (on battery) ticks with the same picture. A failed read empties a window that shows
-// a name, as it always has; an empty one stays as it is.
-void RefreshIfChanged(HWND window) {
-    char16_t path[TEXT_UNITS];
-    const int shown = lineCount > 0;
-    if (ReadPictureOfWindow(window, path) ? shown && TextEquals(path, currentPath) : !shown) {
-        return;
-    }
-    RestartAutoMinimize(window);
-    LayoutLabels(window, 0, 1);
-    ShowWindow(window, SW_SHOWNA);
-}
-
 void OnSlideshowTimer(HWND window) {
     KillTimer(window, TIMER_SLIDESHOW);
     ArmSlideshowTimer(window);
-    RefreshIfChanged(window);
+    Refresh(window, true);
 }
 
 // A double quote in the path would end the quoted argument early and hand Explorer the
@@ -227,42 +216,90 @@ LRESULT OnCtlColorStatic(HDC dc, HWND control) {
     return reinterpret_cast<LRESULT>(settings.transparentBack ? keyBrush : backBrush);
 }
 
-// Either key changes for many reasons besides the picture. The next notice is asked for
-// before the read, so that a change during it is not lost.
-LRESULT OnDesktopChanged(HWND window, WPARAM key) {
-    RenewWallpaperNotice(key);
-    RefreshIfChanged(window);
+// Either key changes for many reasons besides the picture. The waiter asked for the next
+// notice before it posted this one.
+LRESULT OnDesktopChanged(HWND window) {
+    Refresh(window, true);
     return 0;
 }
 
-// Dragged to a monitor of another scale, or the scale changed: the label font and the
-// frame are made anew for the new DPI, and the window's corner goes where the system
-// suggests. That layout reads nothing; the monitor's own picture is looked at after.
+// Dragged to a monitor of another scale, or the scale changed. A change that a layout's
+// own move raised is left to that layout, which looks at the DPI when it ends. A
+// minimised window's suggested rectangle is its minimised one, and a hidden window has
+// no place to be suggested: both keep their anchor. Another monitor may show another
+// picture: the move's WM_WINDOWPOSCHANGED sees to that.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
-    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-    const bool visible = IsWindowVisible(window) != FALSE;
-    UseDpi(HIWORD(wParam));
-    LayoutLabelsAt(window, suggested->left, suggested->top);
-    if (visible) {
-        ShowWindow(window, SW_SHOWNA);
+    if (LayoutInProgress()) {
+        return 0;
     }
-    // Another scale usually means another monitor, which may show a picture of its own.
-    OnMonitorMayHaveChanged(window);
+    UseDpi(HIWORD(wParam));
+    const BOOL visible = IsWindowVisible(window);
+    if (IsIconic(window) || !visible) {
+        LayoutLabels(window, 0, 0);
+        if (visible) {
+            ShowWindow(window, SW_SHOWNA);
+        }
+        return 0;
+    }
+    LayoutForNewDpi(window, *reinterpret_cast<const RECT*>(lParam));
+    return 0;
+}
+
+// Any move may put the window on another monitor, not only a drag: Windows+Shift+arrow,
+// a monitor unplugged, the shell arranging windows. The picture is read once the move
+// is over, from the queue.
+LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    if (!monitorCheckPosted && MovedToAnotherMonitor(window)) {
+        monitorCheckPosted = PostMessageW(window, WM_MONITORCHECK, 0, 0) != FALSE;
+    }
+    return DefWindowProcW(window, WM_WINDOWPOSCHANGED, wParam, lParam);
+}
+
+LRESULT OnExitSizeMove(HWND window) {
+    moving = false;
+    if (newPictureDue || monitorCheckDue) {
+        const bool newPicture = newPictureDue;
+        newPictureDue = false;
+        monitorCheckDue = false;
+        Refresh(window, newPicture);
+    }
+    return 0;
+}
+
+// The taskbar moved or the display changed: the next layout places by the new work area.
+// After a display change the monitors may have other names: their pictures are read again.
+LRESULT OnDisplayChange(HWND window) {
+    ReadWorkArea();
+    Refresh(window, false);
     return 0;
 }
 
 }  // namespace
 
-// Each monitor may show a picture of its own. Not a new picture on the desktop, so the
-// automatic minimise goes on, and a hidden or minimised window stays so.
-void OnMonitorMayHaveChanged(HWND window) {
-    char16_t path[TEXT_UNITS];
-    if (!ReadPictureOfWindow(window, path) || TextEquals(path, currentPath)) {
+// One read per refresh. Only another picture, or labels that a failed read took away,
+// are worth a new layout: the notice has usually shown a change before the tick comes,
+// and a slideshow that Windows pauses (on battery) ticks with the same picture.
+// newPicture (the tick, the notice): a failed read empties a window that shows a name,
+// and a new name restarts the automatic minimise and shows the window. Otherwise (the
+// window may stand on another monitor) a failed read changes nothing, and a hidden or
+// minimised window stays so.
+void Refresh(HWND window, bool newPicture) {
+    if (moving) {
+        (newPicture ? newPictureDue : monitorCheckDue) = true;
         return;
     }
-    const BOOL shown = IsWindowVisible(window);
-    LayoutLabels(window, 0, 1);
-    if (shown) {
+    PictureRead read;
+    read.ok = ReadPictureOfWindow(window, read.path);
+    const int shown = lineCount > 0;
+    if (read.ok ? shown && TextEquals(read.path, currentPath) : !shown || !newPicture) {
+        return;
+    }
+    const BOOL visible = IsWindowVisible(window);
+    if (newPicture) {
+        RestartAutoMinimize(window);
+    }
+    LayoutLabelsWithPath(window, read);
+    if (newPicture || visible) {
         ShowWindow(window, SW_SHOWNA);
     }
 }
@@ -298,13 +335,27 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_TRAYMENU:
             return OnTrayMenu(window);
         case WM_DESKTOPCHANGED:
-            return OnDesktopChanged(window, wParam);
+            return OnDesktopChanged(window);
         case WM_DPICHANGED:
             return OnDpiChanged(window, wParam, lParam);
-        case WM_EXITSIZEMOVE:
-        case WM_DISPLAYCHANGE:
-            OnMonitorMayHaveChanged(window);
+        case WM_WINDOWPOSCHANGED:
+            return OnWindowPosChanged(window, wParam, lParam);
+        case WM_MONITORCHECK:
+            monitorCheckPosted = false;
+            Refresh(window, false);
             return 0;
+        case WM_ENTERSIZEMOVE:
+            moving = true;
+            return 0;
+        case WM_EXITSIZEMOVE:
+            return OnExitSizeMove(window);
+        case WM_DISPLAYCHANGE:
+            return OnDisplayChange(window);
+        case WM_SETTINGCHANGE:
+            if (wParam == SPI_SETWORKAREA) {
+                ReadWorkArea();
+            }
+            return DefWindowProcW(window, message, wParam, lParam);
         default:
             return DefWindowProcW(window, message, wParam, lParam);
     }

@@ -2,13 +2,11 @@
 
 #include "window/shell_win.h"
 
-namespace {
+HMONITOR pictureMonitor;
 
 HMONITOR PrimaryMonitor() {
     return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
 }
-
-}  // namespace
 
 // The monitor's name (\\.\DISPLAY1) leads to its first device, whose interface path is
 // what Windows writes into the monitor's image cache value.
@@ -16,6 +14,7 @@ void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
     device[0] = 0;
     const HMONITOR monitor =
         window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
+    pictureMonitor = monitor;
     MONITORINFOEXW info;
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(monitor, &info)) {
@@ -31,6 +30,6 @@ void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
     CopyText(device, reinterpret_cast<const char16_t*>(display.DeviceID));
 }
 
-int OffPrimaryMonitor(HWND window) {
-    return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != PrimaryMonitor();
+int MovedToAnotherMonitor(HWND window) {
+    return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != pictureMonitor;
 }

@@ -8,9 +8,12 @@
 // As long as DISPLAY_DEVICEW's DeviceID, where the path comes from.
 constexpr int DEVICE_PATH_UNITS = 128;
 
+HMONITOR PrimaryMonitor();
+
 // The device interface path of the monitor nearest to window, or of the primary monitor
-// when window is null; empty when the system names none.
+// when window is null; empty when the system names none. That monitor is the one the
+// picture is read for until the next call.
 void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]);
 
-// Whether window stands on another monitor than the primary one.
-int OffPrimaryMonitor(HWND window);
+// Whether window stands on another monitor than the one its picture was last read for.
+int MovedToAnotherMonitor(HWND window);

@@ -16,7 +16,7 @@ int64_t Half(int64_t value) {
 // already; only pixel positions are scaled.
 WindowPoint InitialPosition(int32_t width, int32_t height) {
     const int64_t anchor = settings.hInTenths ? int64_t{settings.hPosition} * workWidth / 10
-                                              : ScaleToDpi(settings.hPosition, layoutDpi);
+                                              : ScaleToDpi(settings.hPosition, positionDpi);
     int64_t x = anchor;
     if (settings.hAnchor == 0) {
         x = anchor - Half(width);
@@ -24,7 +24,7 @@ WindowPoint InitialPosition(int32_t width, int32_t height) {
         x = anchor - width;
     }
     const int64_t y = settings.vInTenths ? (int64_t{workHeight} - height) * settings.vPosition / 10
-                                         : int64_t{ScaleToDpi(settings.vPosition, layoutDpi)};
+                                         : int64_t{ScaleToDpi(settings.vPosition, positionDpi)};
     return WindowPoint{ClampToInt32(x), ClampToInt32(y)};
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/settings.h"
 #include "window/dpi_win.h"
+#include "window/monitor_win.h"
 #include "window/placement.h"
 #include "window/scale.h"
 
@@ -47,12 +48,21 @@ void SetRestoredRect(HWND window, int32_t x, int32_t y, int32_t width, int32_t h
 
 }  // namespace
 
-void ComputeDerivedFrameValues() {
+int32_t systemFontDpi = BASE_DPI;
+
+void ReadWorkArea() {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     workWidth = work.right - work.left;
     workHeight = work.bottom - work.top;
-    UseDpi(static_cast<int32_t>(PrimaryMonitorDpi()));
+}
+
+void ComputeDerivedFrameValues() {
+    ReadWorkArea();
+    systemFontDpi = static_cast<int32_t>(SystemDpi());
+    // Positions count from the primary monitor.
+    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
+    UseDpi(positionDpi);
 }
 
 // The extras are measured against the bare style, so whatever the bare window adds

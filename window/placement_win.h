@@ -15,8 +15,16 @@ constexpr UINT FRAME_CHANGED_HIDE =
 static_assert(MOVE_SIZE_HIDE == 0x0090, "move, size and hide");
 static_assert(FRAME_CHANGED_HIDE == 0x00B3, "frame change only");
 
-// Fills workWidth, workHeight, the layouts' DPI (the primary monitor's) and the four
-// frame extras from the system, once at start-up.
+// The DPI the system font was made for: labels without a font of their own need one
+// only at another DPI.
+extern int32_t systemFontDpi;
+
+// Fills workWidth and workHeight from the work area of the primary monitor: at start-up,
+// and again when the taskbar or the display changed it.
+void ReadWorkArea();
+
+// Fills the work area, the DPIs (the system font's; the primary monitor's for positions
+// and the first layout) and the four frame extras from the system, once at start-up.
 void ComputeDerivedFrameValues();
 
 // Makes dpi the layouts' DPI and works the frame extras out again for it.

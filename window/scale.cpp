@@ -3,6 +3,7 @@
 #include "window/placement.h"
 
 int32_t layoutDpi = BASE_DPI;
+int32_t positionDpi = BASE_DPI;
 
 namespace {
 

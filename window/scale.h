@@ -11,6 +11,10 @@ constexpr int32_t BASE_DPI = 96;
 // shell has asked the system.
 extern int32_t layoutDpi;
 
+// The DPI that pixel positions of the options are counted in: the primary monitor's at
+// start, wherever the window stands later, so that a position means one place.
+extern int32_t positionDpi;
+
 // value × dpi / 96 and pixels × 96 / dpi, rounded half away from zero as MulDiv does,
 // worked out in 64 bits and held to the 32-bit range. A DPI of 0 or less leaves the
 // value as it is.

@@ -18,3 +18,7 @@ extern HBRUSH backBrush;
 extern HBRUSH keyBrush;
 extern HFONT labelFont;
 extern HMENU sysMenu;
+
+// The program's icon "Icon" drawn for the size of the two system metrics (SM_CXSMICON and
+// SM_CYSMICON for the small one), not one image stretched; from appInstance.
+HICON LoadProgramIcon(int widthMetric, int heightMetric);

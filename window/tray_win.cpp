@@ -2,7 +2,7 @@
 
 #include "base/ids.h"
 #include "base/settings.h"
-#include "window/mainwnd_win.h"
+#include "window/click_win.h"
 #include "window/shell_win.h"
 
 #if defined(_WIN64)
@@ -43,9 +43,7 @@ void DestroyTrayIcon() {
 // shrunk, blurred at every scale above 100 %).
 int SetTrayIcon(HWND window, int add) {
     if (add && trayIcon == nullptr) {
-        trayIcon =
-            static_cast<HICON>(LoadImageW(appInstance, L"Icon", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                          GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+        trayIcon = LoadProgramIcon(SM_CXSMICON, SM_CYSMICON);
     }
     NOTIFYICONDATAW record;
     BuildRecord(window, &record);

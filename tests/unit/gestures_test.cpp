@@ -30,22 +30,32 @@ TEST(ExplorerParameters, LongestPathIsNotCut) {
 
 TEST(PositionBox, TextOfTheWorkedExample) {
     char16_t text[TEXT_UNITS];
-    FormatPositionText(100, 200, 400, 260, 30, text);
+    FormatPositionText(100, 200, 400, 260, 30, 96, 96, text);
     EXPECT_EQ(std::u16string(u"左：100   右：400   上：200   下：260  \n幅：300   高さ：60   (行高：30)  "),
               text);
 }
 
 TEST(PositionBox, NegativeCoordinatesOfAMultiMonitorDesktop) {
     char16_t text[TEXT_UNITS];
-    FormatPositionText(-1500, -20, -1200, 40, 20, text);
+    FormatPositionText(-1500, -20, -1200, 40, 20, 96, 96, text);
     EXPECT_EQ(
         std::u16string(u"左：-1500   右：-1200   上：-20   下：40  \n幅：300   高さ：60   (行高：20)  "),
         text);
 }
 
+// A primary monitor at 150 %, the window on a 100 % monitor to its right: the edges are
+// shown as start-up counts positions (at 144), the sizes as laid out (at 96), so that
+// l2000 y100 W300 typed back puts a 300-pixel window at 3000.
+TEST(PositionBox, OnAMonitorOfAnotherScale) {
+    char16_t text[TEXT_UNITS];
+    FormatPositionText(3000, 150, 3300, 210, 30, 144, 96, text);
+    EXPECT_EQ(std::u16string(u"左：2000   右：2200   上：100   下：140  \n幅：300   高さ：60   (行高：30)  "),
+              text);
+}
+
 TEST(PositionBox, ExtremeValuesStayInsideTheText) {
     char16_t text[TEXT_UNITS];
-    FormatPositionText(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, text);
+    FormatPositionText(INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MIN, 96, 96, text);
     std::u16string s(text);
     EXPECT_NE(std::u16string::npos, s.find(u"左：-2147483648"));
     EXPECT_NE(std::u16string::npos, s.find(u"右：2147483647"));

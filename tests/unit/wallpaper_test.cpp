@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -490,5 +491,51 @@ TEST(PathFromImageCache, UsableOrPassedOver) {
             << row.what;
         EXPECT_EQ(row.mine ? row.path : u"", std::u16string(path, TextLength(path, ArrayCount(path))))
             << row.what;
+    }
+}
+
+namespace {
+
+// The values as the registry has them: index -> bytes; a missing index is no entry.
+int ReadFromMap(void* context, uint32_t index, uint32_t* type, uint8_t* data, uint32_t* bytes) {
+    const auto& values = *static_cast<const std::map<uint32_t, std::vector<uint8_t>>*>(context);
+    const auto value = values.find(index);
+    if (value == values.end()) {
+        return 0;
+    }
+    if (value->second.size() > *bytes) {
+        return -1;
+    }
+    std::copy(value->second.begin(), value->second.end(), data);
+    *type = 3;
+    *bytes = static_cast<uint32_t>(value->second.size());
+    return 1;
+}
+
+}  // namespace
+
+TEST(FindMonitorPicture, CountAndGaps) {
+    const std::vector<uint8_t> others = MonitorCache(u"C:\\o.jpg", u"\\\\?\\DISPLAY#OTHER#{e6f07b5f}");
+    const std::vector<uint8_t> mine = MonitorCache(PIC, DEV);
+    const std::vector<uint8_t> huge(IMAGE_CACHE_DATA_BYTES + 2, 0);
+    const struct {
+        const char* what;
+        int32_t count;
+        std::map<uint32_t, std::vector<uint8_t>> values;
+        std::u16string path;
+    } rows[] = {
+        {"a gap below the count is passed over", 3, {{0, others}, {2, mine}}, PIC},
+        {"without a count a gap ends the search", -1, {{0, others}, {2, mine}}, u""},
+        {"at the count the search ends", 2, {{2, mine}}, u""},
+        {"an unreadable value is passed over", -1, {{0, huge}, {1, mine}}, PIC},
+    };
+    for (const auto& row : rows) {
+        uint8_t cache[IMAGE_CACHE_DATA_BYTES];
+        char16_t path[TEXT_UNITS];
+        auto values = row.values;
+        EXPECT_EQ(row.path.empty() ? 0 : 1,
+                  FindMonitorPicture(ReadFromMap, &values, row.count, DEV.c_str(), cache, path))
+            << row.what;
+        EXPECT_EQ(row.path, std::u16string(path)) << row.what;
     }
 }

@@ -340,6 +340,7 @@ TEST_F(LabelWindows, DpiChangeMovesTheCornerAndRemakesTheFont) {
     ASSERT_EQ(1, LayoutLabels(window, 1, 0));
     LOGFONTW before{};
     GetObjectW(labelFont, sizeof(before), &before);
+    ShowWindow(window, SW_SHOWNA);  // a hidden window keeps its anchor instead
     RECT suggested{300, 200, 700, 300};
     MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     const RECT outer = OuterRect(window);
@@ -531,4 +532,148 @@ TEST_F(TopTaskbar, MinimisedWindowsRectangleCountsFromTheWorkArea) {
     EXPECT_EQ((std::vector<int32_t>{300, 200, 120, 50}),
               (std::vector<int32_t>{prior.left, prior.top, prior.width, prior.height}));
     EXPECT_TRUE(IsIconic(window));
+}
+
+// The work area shrinks (the taskbar grew); Wine keeps SPI_SETWORKAREA to this process's
+// SPI_GETWORKAREA. After the notice, a window at the bottom (y10, in tenths) sits on the
+// new bottom edge.
+TEST_F(LabelWindows, WorkAreaIsReadAgainAtItsNotice) {
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    RECT smaller = work;
+    smaller.bottom -= 100;
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &smaller, 0);
+    MainWndProc(window, WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    settings.vPosition = 10;
+    LayoutLabels(window, 1, 0);
+    const RECT placed = OuterRect(window);
+    SystemParametersInfoW(SPI_SETWORKAREA, 0, &work, 0);
+    ReadWorkArea();
+    EXPECT_EQ(smaller.bottom - smaller.top, placed.bottom);
+}
+
+namespace {
+
+const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
+// Set in the copy of this program that runs at 150 %: the row height of the 96-DPI run.
+const wchar_t ROWS_AT_96[] = L"NUVELO_SHELL_TEST_ROWS_AT_96";
+
+// Records every hide of one window: a SetWindowPos with SWP_HIDEWINDOW or a WM_SHOWWINDOW.
+HWND watched;
+int hides;
+LRESULT CALLBACK CountHides(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->hwnd == watched &&
+        ((call->message == WM_WINDOWPOSCHANGING &&
+          (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_HIDEWINDOW) != 0) ||
+         (call->message == WM_SHOWWINDOW && call->wParam == FALSE))) {
+        ++hides;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+// Run by ScaleOf150Percent in a process that Wine started at 144 DPI; skipped elsewhere.
+class LabelWindowsAt150 : public LabelWindows {
+protected:
+    void SetUp() override {
+        wchar_t rows[16] = {};
+        if (GetEnvironmentVariableW(ROWS_AT_96, rows, 16) == 0) {
+            GTEST_SKIP() << "runs in the copy of this program at 150 %";
+        }
+        rowsAt96 = _wtoi(rows);
+        LabelWindows::SetUp();
+        ASSERT_EQ(144, layoutDpi);
+        ASSERT_EQ(1, LayoutLabels(window, 1, 0));
+        ShowWindow(window, SW_SHOWNA);
+    }
+
+    int rowsAt96 = 0;
+    RECT toMonitorAt100{100, 100, 400, 140};
+};
+
+// The labels without a font of their own: at the system's DPI none, at 96 the system
+// font made for 96, as tall as the 96-DPI run's; back at 144, none again.
+TEST_F(LabelWindowsAt150, DefaultFontFollowsTheDpi) {
+    EXPECT_EQ(nullptr, labelFont);
+    const int rowsAt144 = rowHeight;
+    MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&toMonitorAt100));
+    EXPECT_NE(nullptr, labelFont);
+    EXPECT_EQ(rowsAt96, ChildRect(reinterpret_cast<HWND>(lines[0].window)).bottom);
+    RECT back{100, 100, 500, 160};
+    MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&back));
+    EXPECT_EQ(nullptr, labelFont);
+    EXPECT_EQ(rowsAt144, rowHeight);
+}
+
+TEST_F(LabelWindowsAt150, NeverHiddenWhileDragged) {
+    watched = window;
+    hides = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountHides, nullptr, GetCurrentThreadId());
+    MainWndProc(window, WM_ENTERSIZEMOVE, 0, 0);
+    MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&toMonitorAt100));
+    UnhookWindowsHookEx(hook);
+    MainWndProc(window, WM_EXITSIZEMOVE, 0, 0);
+    const RECT moved = OuterRect(window);
+    EXPECT_EQ(0, hides);
+    EXPECT_EQ((std::vector<LONG>{100, 100, captionExtraCy + rowsAt96}),
+              (std::vector<LONG>{moved.left, moved.top, moved.bottom - moved.top}));
+}
+
+// The suggested rectangle of a minimised window is its minimised one, far off screen:
+// restored, the window keeps its anchor (Wine lays it out at 144 again, as it stands
+// there, so it is back where it was). W300: wider than a restore lets a captioned window be.
+TEST_F(LabelWindowsAt150, MinimisedThenRestoredKeepsItsAnchor) {
+    settings.windowWidth = 300;
+    LayoutLabels(window, 0, 0);
+    const RECT before = OuterRect(window);
+    ShowWindow(window, SW_MINIMIZE);
+    RECT iconic{-32000, -32000, -31840, -31976};
+    MainWndProc(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&iconic));
+    EXPECT_TRUE(IsIconic(window));
+    ShowWindow(window, SW_RESTORE);
+    const RECT restored = OuterRect(window);
+    EXPECT_TRUE(EqualRect(&before, &restored)) << restored.left << ", " << restored.top;
+}
+
+// Wine takes the DPI from LogPixels when a process starts: the cases above run in a copy
+// of this program started with 144, told the row height that the default font gives at
+// 96, measured here by hand.
+TEST(ScaleOf150Percent, CasesRunInAProcessAt144) {
+    if (GetEnvironmentVariableW(ROWS_AT_96, nullptr, 0) != 0) {
+        GTEST_SKIP() << "this is the copy";
+    }
+    const HDC screen = GetDC(nullptr);
+    ASSERT_EQ(96, GetDeviceCaps(screen, LOGPIXELSY));
+    const HGDIOBJ old = SelectObject(screen, GetStockObject(SYSTEM_FONT));
+    SIZE extent{};
+    GetTextExtentPoint32W(screen, L"beach at dawn", 13, &extent);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    SetEnvironmentVariableW(ROWS_AT_96, std::to_wstring(extent.cy).c_str());
+
+    const DWORD dpi = 144;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels", REG_DWORD, &dpi, sizeof(dpi)));
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring commandLine =
+        std::wstring(L"\"") + path + L"\" --gtest_brief=1 --gtest_filter=LabelWindowsAt150.*";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    const BOOL started =
+        CreateProcessW(path, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child);
+    SetEnvironmentVariableW(ROWS_AT_96, nullptr);
+    DWORD exitCode = STILL_ACTIVE;
+    if (started && WaitForSingleObject(child.hProcess, 60000) != WAIT_OBJECT_0) {
+        TerminateProcess(child.hProcess, 1);
+    }
+    GetExitCodeProcess(child.hProcess, &exitCode);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(0u, exitCode) << "a case at 150 % failed or hung: its output is above";
 }

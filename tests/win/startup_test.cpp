@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/startup_win.h"
+#include "base/system_dll_win.h"
 
 namespace {
 
@@ -70,4 +71,32 @@ TEST(StartUp, RefusedMainWindowEndsStartUp) {
     CloseHandle(child.hProcess);
     ASSERT_EQ(WAIT_OBJECT_0, waited);
     EXPECT_EQ(0u, exitCode) << "2: start-up went on into its message loop";
+}
+
+// A DLL of this project's own (the benchmark's queue hook, in no system folder) put
+// beside this program under a name of its own: found by its bare name until the entry's
+// restriction runs, not after it; the System32 loader does not find it either. The
+// restriction stays for the rest of this process, which loads nothing from its folder.
+TEST(StartUp, DllsComeOnlyFromSystem32) {
+    wchar_t path[MAX_PATH] = {};
+    ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
+    std::wstring folder(path);
+    folder.resize(folder.rfind(L'\\') + 1);
+    const std::wstring planted = folder + L"nuvelo_planted.dll";
+    ASSERT_TRUE(CopyFileW((folder + L"..\\bench\\nuvelo_queue_hook.dll").c_str(), planted.c_str(), FALSE))
+        << "the win64 build's bench\\nuvelo_queue_hook.dll is needed";
+    const HMODULE before = LoadLibraryW(L"nuvelo_planted.dll");
+    EXPECT_NE(nullptr, before);
+    if (before != nullptr) {
+        FreeLibrary(before);
+    }
+    RestrictDllSearchToSystem32();
+    const HMODULE after = LoadLibraryW(L"nuvelo_planted.dll");
+    const DWORD error = GetLastError();
+    const HMODULE system = LoadSystemLibrary(L"nuvelo_planted.dll");
+    DeleteFileW(planted.c_str());
+    EXPECT_EQ(nullptr, after);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), error);
+    EXPECT_EQ(nullptr, system);
+    EXPECT_NE(nullptr, LoadSystemLibrary(L"shcore.dll"));
 }
