@@ -160,11 +160,12 @@ if(CHECK STREQUAL "headers")
     # The x86-64 program was brought to 36 KiB; following the picture on Windows 8 and
     # later (the image cache, the registry's change signal) took it to 36.5 KiB, drawing
     # at the screen's density (the manifest, the DPI code, five icon sizes) and the
-    # picture of the window's own monitor to 41 KiB. A flag or a record that puts it
-    # above 42 KiB should be a decision, not an accident.
+    # picture of the window's own monitor to 41 KiB, the English texts beside the
+    # Japanese ones to 43.5 KiB. A flag or a record that puts it above 44 KiB should be
+    # a decision, not an accident.
     file(SIZE ${EXE64} size64)
-    if(size64 GREATER 43008)
-        fail("${EXE64} is ${size64} bytes, more than 42 KiB")
+    if(size64 GREATER 45056)
+        fail("${EXE64} is ${size64} bytes, more than 44 KiB")
     endif()
     # Both programs declare per-monitor awareness (what Windows 10 reads) and still
     # import only what they did: the DPI functions newer than Windows 7 are looked up

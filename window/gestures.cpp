@@ -1,5 +1,7 @@
 #include "window/gestures.h"
 
+#include "base/language.h"
+
 void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLORER_PARAMETER_UNITS]) {
     CopyText(parameters, u"/select,\"");
     AppendText(parameters, path);
@@ -7,8 +9,7 @@ void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLO
 }
 
 void FormatPositionTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]) {
-    CopyText(title, name);
-    AppendText(title, u" ウィンドウの位置と大きさ  ");
+    FormatText(title, ArrayCount(title), Text(TEXT_POSITION_TITLE), name);
 }
 
 namespace {
@@ -27,22 +28,10 @@ void FormatPositionText(int32_t left,
                         int32_t bottom,
                         int32_t rowPitch,
                         char16_t (&text)[TEXT_UNITS]) {
-    const size_t n = ArrayCount(text);
-    CopyText(text, u"左：");
-    AppendNumber(text, n, left);
-    AppendText(text, u"   右：");
-    AppendNumber(text, n, right);
-    AppendText(text, u"   上：");
-    AppendNumber(text, n, top);
-    AppendText(text, u"   下：");
-    AppendNumber(text, n, bottom);
-    AppendText(text, u"  \n幅：");
-    AppendNumber(text, n, Difference(right, left));
-    AppendText(text, u"   高さ：");
-    AppendNumber(text, n, Difference(bottom, top));
-    AppendText(text, u"   (行高：");
-    AppendNumber(text, n, rowPitch);
-    AppendText(text, u")  ");
+    const int32_t width = Difference(right, left);
+    const int32_t height = Difference(bottom, top);
+    const int32_t values[] = {left, right, top, bottom, width, height, rowPitch};
+    FormatText(text, ArrayCount(text), Text(TEXT_POSITION), nullptr, values, ArrayCount(values));
 }
 
 uint32_t TimerPeriodFromSeconds(int32_t seconds) {

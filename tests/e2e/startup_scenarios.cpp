@@ -2,12 +2,17 @@
 // instance while that list is open, and no list for arguments that are all accepted.
 #include "tests/e2e/driver.h"
 
-#include "base/options.h"
+#include "base/language.h"
+#include "tests/e2e/main_window.h"
 
 namespace {
 
+const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
 const std::wstring& ExpectedOptionList() {
-    static const std::wstring text(reinterpret_cast<const wchar_t*>(optionListText));
+    static const std::wstring text(Wide(TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST)));
     return text;
 }
 
@@ -194,4 +199,36 @@ SCENARIO(accepted_arguments_show_no_option_list) {
         EndProcess(start.process);
         EndLeftoverInstances(L"Nuvelo");
     }
+}
+
+// The texts follow the user's display language, which Wine takes from the Unix locale
+// that the run started under (scripts/wine-run: Japanese unless NUVELO_TEST_LANG says).
+SCENARIO(texts_in_display_language) {
+    wchar_t locale[64] = L"";
+    GetEnvironmentVariableW(L"NUVELO_TEST_LANG", locale, ARRAYSIZE(locale));
+    const bool english = wcsncmp(locale, L"en", 2) == 0;
+    NoteText("locale:", locale);
+    // The driver started under the same locale as the program: this proves the set-up.
+    REQUIRE(PRIMARYLANGID(GetUserDefaultUILanguage()) == (english ? LANG_ENGLISH : LANG_JAPANESE));
+
+    SetWallpaperSource(main_window::BEACH_PATH);
+    StartedProcess nuvelo = StartNuvelo(L"");
+    REQUIRE(nuvelo.process != nullptr);
+    HWND main = main_window::WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    CHECK_TEXT(english ? L"Nuvelo Current desktop background  " : L"Nuvelo 現在のデスクトップ背景  ",
+               WindowText(main));
+    EndProcess(nuvelo);
+
+    StartedProcess rejected = StartNuvelo(L"x");
+    REQUIRE(rejected.process != nullptr);
+    const std::wstring title = english ? L"Nuvelo Command-line options  " : OptionListTitle();
+    HWND box = WaitForWindowByTitle(title, StartTimeout());
+    REQUIRE(box != nullptr);
+    const std::wstring text = MessageBoxMessage(box);
+    CHECK_TEXT(L"d,D", text.substr(0, 3));
+    CHECK_TEXT(Wide(TextIn(english ? LANGUAGE_ENGLISH : LANGUAGE_JAPANESE, TEXT_OPTION_LIST)), text);
+    CloseMessageBox(box);
+    DWORD exitCode = STILL_ACTIVE;
+    CHECK(WaitForExit(rejected, ReactionTimeout(), &exitCode));
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/language.h"
 #include "base/options.h"
 #include "base/settings.h"
 #include "tests/unit/settings_dump.h"
@@ -456,7 +457,7 @@ TEST(OptionList, EqualsTheTwentyFourLinesUnitByUnit) {
     for (size_t i = 0; i < ArrayCount(lines); ++i) {
         expected += (i == 0 ? u"" : u"\n") + lines[i];
     }
-    const std::u16string actual = optionListText;
+    const std::u16string actual = TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST);
     ASSERT_EQ(expected.size(), actual.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(static_cast<unsigned>(expected[i]), static_cast<unsigned>(actual[i])) << "unit " << i;
@@ -464,7 +465,7 @@ TEST(OptionList, EqualsTheTwentyFourLinesUnitByUnit) {
 }
 
 TEST(OptionList, LineStructureAndAsciiPunctuation) {
-    const std::u16string text = optionListText;
+    const std::u16string text = TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST);
     std::vector<std::u16string> lines(1);
     for (char16_t c : text) {
         if (c == u'\n') {
