@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "base/language.h"
 #include "window/gestures.h"
 
 namespace {
@@ -34,15 +33,6 @@ TEST(PositionBox, TextOfTheWorkedExample) {
     FormatPositionText(100, 200, 400, 260, 30, text);
     EXPECT_EQ(std::u16string(u"左：100   右：400   上：200   下：260  \n幅：300   高さ：60   (行高：30)  "),
               text);
-    SetLanguage(LANGUAGE_ENGLISH);
-    FormatPositionText(100, 200, 400, 260, 30, text);
-    char16_t title[TEXT_UNITS];
-    FormatPositionTitle(u"wall", title);
-    SetLanguage(LANGUAGE_JAPANESE);
-    EXPECT_EQ(std::u16string(u"Left: 100   Right: 400   Top: 200   Bottom: 260  \n"
-                             u"Width: 300   Height: 60   (Row height: 30)  "),
-              text);
-    EXPECT_EQ(std::u16string(u"wall Window position and size  "), title);
 }
 
 TEST(PositionBox, NegativeCoordinatesOfAMultiMonitorDesktop) {
