@@ -4,6 +4,7 @@
 
 #include "base/caption.h"
 #include "base/ids.h"
+#include "base/language.h"
 #include "base/options.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -71,6 +72,9 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     const char16_t* programPath = count > 0 ? reinterpret_cast<const char16_t*>(arguments[0]) : u"";
     MakeCaption(programPath, caption);
+    // Before the titles: the instance found by title is the same user's, in the same language.
+    const bool japanese = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
+    SetLanguage(japanese ? LANGUAGE_JAPANESE : LANGUAGE_ENGLISH);
     char16_t windowTitle[TEXT_UNITS];
     char16_t optionListTitle[TEXT_UNITS];
     FormatWindowTitle(caption, windowTitle);
@@ -84,7 +88,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     lineCount = 0;
     for (int i = 1; i < count; ++i) {
         if (!ApplyOption(reinterpret_cast<const char16_t*>(arguments[i]))) {
-            MessageBoxW(nullptr, Wide(optionListText), Wide(optionListTitle), MB_ICONINFORMATION);
+            MessageBoxW(nullptr, Wide(Text(TEXT_OPTION_LIST)), Wide(optionListTitle), MB_ICONINFORMATION);
             return 0;
         }
     }

@@ -1,14 +1,6 @@
 #include "base/caption.h"
 
-namespace {
-
-// caption followed by a fixed text, cut to the buffer when the caption is long.
-void FormatAfterName(const char16_t* name, const char16_t* suffix, char16_t (&result)[TEXT_UNITS]) {
-    CopyText(result, name);
-    AppendText(result, suffix);
-}
-
-}  // namespace
+#include "base/language.h"
 
 void MakeCaption(const char16_t* programPath, char16_t (&result)[TEXT_UNITS]) {
     result[0] = 0;
@@ -30,13 +22,13 @@ void MakeCaption(const char16_t* programPath, char16_t (&result)[TEXT_UNITS]) {
 }
 
 void FormatWindowTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]) {
-    FormatAfterName(name, u" 現在のデスクトップ背景  ", title);
+    FormatText(title, ArrayCount(title), Text(TEXT_WINDOW_TITLE), name);
 }
 
 void FormatOptionListTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]) {
-    FormatAfterName(name, u" コマンドラインオプション一覧  ", title);
+    FormatText(title, ArrayCount(title), Text(TEXT_OPTION_LIST_TITLE), name);
 }
 
 void FormatOwnerClassName(const char16_t* name, char16_t (&className)[TEXT_UNITS]) {
-    FormatAfterName(name, u"0", className);
+    FormatText(className, ArrayCount(className), u"%s0", name);
 }

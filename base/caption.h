@@ -7,9 +7,8 @@
 // backslash after the first character. The result is cut to the buffer.
 void MakeCaption(const char16_t* programPath, char16_t (&result)[TEXT_UNITS]);
 
-// "%s 現在のデスクトップ背景  "
+// The titles in the chosen language, cut to the buffer when the caption is long.
 void FormatWindowTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
-// "%s コマンドラインオプション一覧  "
 void FormatOptionListTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
 // "%s0", the hidden owner window's class.
 void FormatOwnerClassName(const char16_t* name, char16_t (&className)[TEXT_UNITS]);

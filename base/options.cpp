@@ -3,32 +3,6 @@
 #include "base/settings.h"
 #include "base/text.h"
 
-const char16_t optionListText[] =
-    u"d,D表示行数(1～)  \n"
-    u"e (拡張子表示)  \n"
-    u"a,A表示位置(0:中央 1:左寄 2:右寄)  \n"
-    u"\n"
-    u"w,Wウィンドウ幅(0～)  \n"
-    u"h,H行高(0～)  \n"
-    u"[c,l,r]水平位置 (中央,左,右)  \n"
-    u"[C,L,R]水平10分割位置 (中央,左,右)  \n"
-    u"y垂直位置  \n"
-    u"Y垂直10分割位置  \n"
-    u"\n"
-    u"s,Sフォントサイズ(0～)  \n"
-    u"f,F\"フォント名\"  \n"
-    u"[u, g, b]数値(0～255) (文字色)  \n"
-    u"[U, G, B]数値(0～255) (背景色)  \n"
-    u"p (透明文字)  \n"
-    u"P (透明背景)  \n"
-    u"\n"
-    u"q秒 (自動終了)  \n"
-    u"Q秒 (自動最小化)  \n"
-    u"\n"
-    u"t,T (タイトルバー無し)  \n"
-    u"m,M (最前面表示)  \n"
-    u"i,I (タスクトレイ表示)  ";
-
 int ParseSignedNumber(const char16_t* text, int32_t* value) {
     int32_t sign = 1;
     if (*text == u'-') {

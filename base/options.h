@@ -9,6 +9,3 @@ int ApplyOption(const char16_t* argument);
 // Optional sign, then ASCII digits only, wrapping modulo 2^32. 1 and the number, or
 // 0 with *value set to 0.
 int ParseSignedNumber(const char16_t* text, int32_t* value);
-
-// The 24-line option list shown for a rejected argument.
-extern const char16_t optionListText[];

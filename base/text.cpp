@@ -49,6 +49,33 @@ int AppendNumber(char16_t* destination, size_t count, int32_t value) {
     return AppendText(destination, count, digits + n);
 }
 
+int FormatText(char16_t* destination,
+               size_t count,
+               const char16_t* format,
+               const char16_t* name,
+               const int32_t* numbers,
+               size_t numberCount) {
+    if (count == 0) {
+        return 0;
+    }
+    destination[0] = 0;
+    int whole = 1;
+    size_t next = 0;
+    for (const char16_t* p = format; *p != 0; ++p) {
+        if (p[0] == u'%' && p[1] == u's' && name != nullptr) {
+            whole &= AppendText(destination, count, name);
+            ++p;
+        } else if (p[0] == u'%' && p[1] == u'i' && next < numberCount) {
+            whole &= AppendNumber(destination, count, numbers[next++]);
+            ++p;
+        } else {
+            const char16_t unit[2] = {*p, 0};
+            whole &= AppendText(destination, count, unit);
+        }
+    }
+    return whole;
+}
+
 int TextEquals(const char16_t* a, const char16_t* b) {
     while (*a != 0 && *a == *b) {
         ++a;

@@ -28,6 +28,15 @@ int AppendText(char16_t* destination, size_t count, const char16_t* source);
 // Appends the decimal form of value (as wsprintfW's %i would write it); 0 when cut.
 int AppendNumber(char16_t* destination, size_t count, int32_t value);
 
+// format with %s replaced by name and each %i by the next of numbers, as wsprintfW
+// would write them; a caption's own % signs are never read as formats. 0 when cut.
+int FormatText(char16_t* destination,
+               size_t count,
+               const char16_t* format,
+               const char16_t* name,
+               const int32_t* numbers = nullptr,
+               size_t numberCount = 0);
+
 // Compares two texts unit by unit.
 int TextEquals(const char16_t* a, const char16_t* b);
 

@@ -56,3 +56,10 @@ foreach(source ${DRIVER_SOURCES})
         endif()
     endforeach()
 endforeach()
+
+# The texts in English: the same scenario under an English locale (Wine takes the
+# user's display language from it; every other test runs under Japanese).
+add_test(NAME e2e.texts_in_display_language.english
+    COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe texts_in_display_language ${NUVELO_EXE64})
+set_tests_properties(e2e.texts_in_display_language.english PROPERTIES LABELS e2e TIMEOUT ${NUVELO_TIMEOUT_E2E}
+    RUN_SERIAL ON ENVIRONMENT NUVELO_TEST_LANG=en_US.UTF-8)

@@ -1,5 +1,6 @@
 #include "window/gestures.h"
 
+#include "base/language.h"
 #include "window/scale.h"
 
 void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLORER_PARAMETER_UNITS]) {
@@ -9,8 +10,7 @@ void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLO
 }
 
 void FormatPositionTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]) {
-    CopyText(title, name);
-    AppendText(title, u" ウィンドウの位置と大きさ  ");
+    FormatText(title, ArrayCount(title), Text(TEXT_POSITION_TITLE), name);
 }
 
 namespace {
@@ -31,16 +31,13 @@ void FormatPositionText(int32_t left,
                         int32_t edgeDpi,
                         int32_t sizeDpi,
                         char16_t (&text)[TEXT_UNITS]) {
-    static const char16_t* const names[] = {u"左：",     u"   右：",   u"   上：",    u"   下：",
-                                            u"  \n幅：", u"   高さ：", u"   (行高：", u")  "};
     const int32_t pixels[] = {left,    right, top, bottom, Difference(right, left), Difference(bottom, top),
                               rowPitch};
-    text[0] = 0;
+    int32_t values[ArrayCount(pixels)];
     for (size_t i = 0; i < ArrayCount(pixels); ++i) {
-        AppendText(text, names[i]);
-        AppendNumber(text, ArrayCount(text), ScaleFromDpi(pixels[i], i < 4 ? edgeDpi : sizeDpi));
+        values[i] = ScaleFromDpi(pixels[i], i < 4 ? edgeDpi : sizeDpi);
     }
-    AppendText(text, names[ArrayCount(pixels)]);
+    FormatText(text, ArrayCount(text), Text(TEXT_POSITION), nullptr, values, ArrayCount(values));
 }
 
 uint32_t TimerPeriodFromSeconds(int32_t seconds) {

@@ -11,7 +11,7 @@ constexpr int EXPLORER_PARAMETER_UNITS = TEXT_UNITS + 12;
 
 void FormatExplorerParameters(const char16_t* path, char16_t (&parameters)[EXPLORER_PARAMETER_UNITS]);
 
-// "%s ウィンドウの位置と大きさ  "
+// The position box's title and text in the chosen language.
 void FormatPositionTitle(const char16_t* name, char16_t (&title)[TEXT_UNITS]);
 
 // The position box text: the window's edges, its size and the row height, given in

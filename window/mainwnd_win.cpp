@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "base/ids.h"
+#include "base/language.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
@@ -50,7 +51,7 @@ LRESULT OnCreate(HWND window) {
     SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_LAYERED);
     SetLayeredWindowAttributes(window, colorKey, 0, LWA_COLORKEY);
     if (!LayoutLabels(window, 1, 0)) {
-        MessageBoxW(window, L"レジストリに画像ファイル名が見つかりません  ", Wide(caption), MB_ICONERROR);
+        MessageBoxW(window, Wide(Text(TEXT_NO_WALLPAPER)), Wide(caption), MB_ICONERROR);
         PostQuitMessage(0);
         return 0;
     }

@@ -1,6 +1,7 @@
 #include "window/tray_win.h"
 
 #include "base/ids.h"
+#include "base/language.h"
 #include "base/settings.h"
 #include "window/click_win.h"
 #include "window/shell_win.h"
@@ -86,7 +87,7 @@ int TraySetUp(HWND mainWindow, HWND ownerWindow) {
     // message loop would take that request and close the warning before anyone read it.
     MSG quit;
     const BOOL quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxW(mainWindow, L"通知領域にアイコンを登録できませんでした  ", Wide(caption), MB_ICONWARNING);
+    MessageBoxW(mainWindow, Wide(Text(TEXT_TRAY_REFUSED)), Wide(caption), MB_ICONWARNING);
     if (quitPending) {
         PostQuitMessage(static_cast<int>(quit.wParam));
     }

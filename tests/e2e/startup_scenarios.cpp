@@ -2,12 +2,14 @@
 // instance while that list is open, and no list for arguments that are all accepted.
 #include "tests/e2e/driver.h"
 
-#include "base/options.h"
+#include "base/language.h"
+#include "tests/e2e/main_window.h"
 
 namespace {
 
 const std::wstring& ExpectedOptionList() {
-    static const std::wstring text(reinterpret_cast<const wchar_t*>(optionListText));
+    static const std::wstring text(
+        reinterpret_cast<const wchar_t*>(TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST)));
     return text;
 }
 
@@ -194,4 +196,27 @@ I386_SCENARIO(accepted_arguments_show_no_option_list) {
         EndProcess(start.process);
         EndLeftoverInstances(L"Nuvelo");
     }
+}
+
+// The texts follow the user's display language, which Wine takes from the Unix locale
+// that the run started under (scripts/wine-run: Japanese unless NUVELO_TEST_LANG says).
+SCENARIO(texts_in_display_language) {
+    wchar_t locale[64] = L"";
+    GetEnvironmentVariableW(L"NUVELO_TEST_LANG", locale, ARRAYSIZE(locale));
+    const bool english = wcsncmp(locale, L"en", 2) == 0;
+    SetWallpaperSource(main_window::BEACH_PATH);
+    StartedProcess nuvelo = StartNuvelo(L"");
+    HWND main = main_window::WaitForMainWindow(nuvelo, StartTimeout());
+    REQUIRE(main != nullptr);
+    CHECK_TEXT(english ? L"Nuvelo Current desktop background  " : L"Nuvelo 現在のデスクトップ背景  ",
+               WindowText(main));
+    EndProcess(nuvelo);
+    StartedProcess rejected = StartNuvelo(L"x");
+    HWND box =
+        WaitForWindowByTitle(english ? L"Nuvelo Command-line options  " : OptionListTitle(), StartTimeout());
+    REQUIRE(box != nullptr);
+    CHECK_TEXT(english ? L"d,D Number of lines" : L"d,D表示行数",
+               MessageBoxMessage(box).substr(0, english ? 19 : 7));
+    CloseMessageBox(box);
+    CHECK(WaitForExit(rejected, ReactionTimeout(), nullptr));
 }

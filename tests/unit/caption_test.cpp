@@ -91,6 +91,7 @@ TEST(CaptionTitles, FormatsWithTheCaptionInFront) {
     };
     const Case cases[] = {
         {FormatWindowTitle, u"wall", u"wall 現在のデスクトップ背景  "},
+        {FormatWindowTitle, u"5%s%i%", u"5%s%i% 現在のデスクトップ背景  "},  // a name is never a format
         {FormatOptionListTitle, u"wall", u"wall コマンドラインオプション一覧  "},
         {FormatOwnerClassName, u"wall", u"wall0"},
         {FormatWindowTitle, u"", u" 現在のデスクトップ背景  "},

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "base/language.h"
 #include "base/options.h"
 #include "base/settings.h"
 #include "tests/unit/settings_dump.h"
@@ -456,7 +458,7 @@ TEST(OptionList, EqualsTheTwentyFourLinesUnitByUnit) {
     for (size_t i = 0; i < ArrayCount(lines); ++i) {
         expected += (i == 0 ? u"" : u"\n") + lines[i];
     }
-    const std::u16string actual = optionListText;
+    const std::u16string actual = TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST);
     ASSERT_EQ(expected.size(), actual.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         ASSERT_EQ(static_cast<unsigned>(expected[i]), static_cast<unsigned>(actual[i])) << "unit " << i;
@@ -464,7 +466,7 @@ TEST(OptionList, EqualsTheTwentyFourLinesUnitByUnit) {
 }
 
 TEST(OptionList, LineStructureAndAsciiPunctuation) {
-    const std::u16string text = optionListText;
+    const std::u16string text = TextIn(LANGUAGE_JAPANESE, TEXT_OPTION_LIST);
     std::vector<std::u16string> lines(1);
     for (char16_t c : text) {
         if (c == u'\n') {
@@ -489,4 +491,46 @@ TEST(OptionList, LineStructureAndAsciiPunctuation) {
         EXPECT_EQ(std::u16string::npos, text.find(bad)) << std::hex << static_cast<unsigned>(bad);
     }
     EXPECT_EQ(6, std::count(text.begin(), text.end(), u'\uFF5E'));
+}
+
+// The option letters that start each line as a reader picks them out: a bracketed group
+// whole, otherwise the run of letters and commas ("d,D", "q"); "" for a blank line.
+static std::vector<std::string> LetterGroups(Language language) {
+    const std::u16string list = TextIn(language, TEXT_OPTION_LIST);
+    std::vector<std::string> groups;
+    for (size_t start = 0, end = 0; end != std::u16string::npos; start = end + 1) {
+        end = list.find(u'\n', start);
+        const std::string line = Narrow(list.substr(start, end - start));
+        std::smatch match;
+        std::regex_search(line, match, std::regex("^(\\[[^\\]]*\\]|[A-Za-z,]*)"));
+        groups.push_back(match.str());
+    }
+    return groups;
+}
+
+// A text missing from one table shows as nothing only in that language; a letter
+// dropped from the English list hides an option from every English user.
+TEST(Language, BothSetsCompleteAndTheOptionListsAlike) {
+    for (Language language : {LANGUAGE_JAPANESE, LANGUAGE_ENGLISH}) {
+        for (int id = 0; id < TEXT_COUNT; ++id) {
+            const char16_t* text = TextIn(language, static_cast<TextId>(id));
+            ASSERT_NE(nullptr, text) << language << " text " << id;
+            const std::u16string s(text);
+            EXPECT_TRUE(s.size() > 2 && s.substr(s.size() - 3, 1) != u" " && s.substr(s.size() - 2) == u"  ")
+                << Narrow(s);
+        }
+    }
+    const std::vector<std::string> japanese = LetterGroups(LANGUAGE_JAPANESE);
+    ASSERT_EQ(24u, japanese.size());
+    EXPECT_EQ("d,D", japanese[0]);
+    EXPECT_EQ(japanese, LetterGroups(LANGUAGE_ENGLISH));
+    // Every English line that is not blank ends in two blanks; plain ASCII, so no
+    // look-alike of a letter, digit or sign.
+    const std::u16string english = TextIn(LANGUAGE_ENGLISH, TEXT_OPTION_LIST);
+    for (size_t i = 0; i < english.size(); ++i) {
+        EXPECT_LT(english[i], 0x80) << i;
+        if (english[i] == u'\n' && english[i - 1] != u'\n') {
+            EXPECT_EQ(u"  ", english.substr(i - 2, 2)) << i;
+        }
+    }
 }
