@@ -973,11 +973,14 @@ bool StartDebugged(DebugSession& session, const std::wstring& arguments, const s
 bool RunDebugLoop(DebugSession& session, Condition condition, void* context, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
-        if (session.mainExited || (condition != nullptr && condition(context))) {
-            if (condition != nullptr && !condition(context)) {
+        // Asked once a round: a window that a layout hides for a moment would otherwise
+        // pass the first asking and fail the next, and a query's result be emptied.
+        const bool met = condition != nullptr && condition(context);
+        if (session.mainExited || met) {
+            if (condition != nullptr && !met) {
                 Note("the program ended with exit code %lu", session.mainExitCode);
             }
-            return condition == nullptr || condition(context) || session.mainExited;
+            return condition == nullptr || met || session.mainExited;
         }
         if (GetTickCount() - start >= timeoutMs) {
             return condition != nullptr && condition(context);
@@ -1021,8 +1024,11 @@ bool WaitWith(DebugSession* session, Condition condition, void* context, DWORD t
     if (session == nullptr) {
         return WaitUntil(condition, context, timeoutMs);
     }
-    RunDebugLoop(*session, condition, context, timeoutMs);
-    return condition(context);
+    // The loop's own answer: asking again could catch a window a layout hides a moment.
+    if (!RunDebugLoop(*session, condition, context, timeoutMs)) {
+        return false;
+    }
+    return !session->mainExited || condition(context);
 }
 
 void PassTimeWith(DebugSession* session, DWORD milliseconds) {
