@@ -85,14 +85,12 @@ void NextPicture(HWND window) {
         count = 0;
     }
     count = count < MAX_MONITOR_CACHES ? count : MAX_MONITOR_CACHES;
-    const char16_t* names[MAX_MONITOR_CACHES];
     for (UINT i = 0; i < count; ++i) {
-        if (FAILED(wallpaper->GetMonitorDevicePathAt(i, &ids[i]))) {
-            ids[i] = nullptr;
+        if (FAILED(wallpaper->GetMonitorDevicePathAt(i, &ids[i])) || ids[i] == nullptr) {
+            count = i;  // the list ends at the first that cannot be read
         }
-        names[i] = ids[i] != nullptr ? reinterpret_cast<const char16_t*>(ids[i]) : u"";
     }
-    const int32_t mine = FindMonitorId(names, count, device);
+    const int32_t mine = FindMonitorId(reinterpret_cast<const char16_t* const*>(ids), count, device);
     wallpaper->AdvanceSlideshow(mine >= 0 ? ids[mine] : nullptr, DSD_FORWARD);
     for (UINT i = 0; i < count; ++i) {
         ole.freeMemory(ids[i]);
@@ -106,7 +104,7 @@ const char16_t* ShownPath() {
 }
 
 bool FileExists(const char16_t* path) {
-    const DWORD attributes = path[0] != 0 ? GetFileAttributesW(Wide(path)) : INVALID_FILE_ATTRIBUTES;
+    const DWORD attributes = GetFileAttributesW(Wide(path));  // "" names no file
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
@@ -119,9 +117,11 @@ void EnableItem(UINT item, bool enabled) {
 void AddPictureItems(HWND window) {
     sysMenu = GetSystemMenu(window, FALSE);
     AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(sysMenu, MF_STRING, MENU_NEXT_PICTURE, Wide(Text(TEXT_NEXT_PICTURE)));
-    AppendMenuW(sysMenu, MF_STRING, MENU_OPEN_PICTURE, Wide(Text(TEXT_OPEN_PICTURE)));
-    AppendMenuW(sysMenu, MF_STRING, MENU_COPY_PATH, Wide(Text(TEXT_COPY_PATH)));
+    static_assert(MENU_COPY_PATH == MENU_NEXT_PICTURE + 0x20 && TEXT_COPY_PATH == TEXT_NEXT_PICTURE + 2,
+                  "the items and their texts in the same order");
+    for (int i = 0; i < 3; ++i) {
+        AppendMenuW(sysMenu, MF_STRING, MENU_NEXT_PICTURE + 0x10 * i, Wide(Text(TextId(TEXT_NEXT_PICTURE + i))));
+    }
 }
 
 void UpdatePictureItems(HWND) {
@@ -185,6 +185,5 @@ int CopyToClipboard(HWND window, const wchar_t* text) {
 void EndPictureItems() {
     if (ole.initialised) {
         ole.uninitialize();
-        ole.initialised = false;
     }
 }
