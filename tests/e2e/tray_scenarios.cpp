@@ -770,7 +770,8 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The tray menu's rows: the window's five, Close, then next picture, open picture, copy path.
+// The last three rows of the tray menu: next picture, open picture, copy path. Above
+// them: the window's five, Close (and Wine's "About Wine").
 std::vector<MenuItemRow> OpenMenuRows(DebugSession* session, HWND main, MenuQuery& menu) {
     AimPointer(session, 1000, 250);
     IconEvent(main, WM_RBUTTONUP);
@@ -779,8 +780,10 @@ std::vector<MenuItemRow> OpenMenuRows(DebugSession* session, HWND main, MenuQuer
     }
     PassTimeWith(session, 300);  // let the menu finish painting
     std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
-    CHECK_EQ(9, rows.size());
-    return rows;
+    if (!CHECK(rows.size() >= 9)) {
+        return {};
+    }
+    return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
 }
 
 void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
@@ -824,9 +827,9 @@ I386_SCENARIO(picture_menu_items) {
     MenuQuery menu = {session.main.id, nullptr};
 
     std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 9);
-    CHECK(rows[6].enabled && rows[7].enabled && rows[8].enabled);
-    Choose(&session, menu, rows[6]);
+    REQUIRE(rows.size() == 3);
+    CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
+    Choose(&session, menu, rows[0]);
     CHECK(WaitWith(&session, AdvanceRecorded, nullptr, ReactionTimeout()));
     PassTimeWith(&session, 300);
     CHECK_TEXT(L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n", Advances());
@@ -839,17 +842,21 @@ I386_SCENARIO(picture_menu_items) {
         CloseClipboard();
     }
     rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 9);
-    Choose(&session, menu, rows[8]);
+    REQUIRE(rows.size() == 3);
+    Choose(&session, menu, rows[2]);
     CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
 
     rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 9);
-    Choose(&session, menu, rows[7]);
-    if (CHECK(WaitForChildProcess(session, ReactionTimeout()))) {
-        CHECK_TEXT(L"\"" + std::wstring(driver) + L"\" open-recorder \"" + picture + L"\"",
-                   session.childCommandLines.back());
+    REQUIRE(rows.size() == 3);
+    Choose(&session, menu, rows[1]);
+    if (session.childCommandLines.empty()) {
+        WaitForChildProcess(session, ReactionTimeout());
+    }
+    // Wine quotes the whole command line once more; the path is one argument either way.
+    if (CHECK_EQ(1, session.childCommandLines.size())) {
+        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture + L"\"") !=
+              std::wstring::npos);
     }
 
     // A status without a slideshow greys "next picture"; so does a system without the
@@ -862,10 +869,10 @@ I386_SCENARIO(picture_menu_items) {
             DeleteFileW(picture.c_str());
         }
         rows = OpenMenuRows(&session, main, menu);
-        REQUIRE(rows.size() == 9);
-        CHECK(!rows[6].enabled);
-        CHECK_EQ(classes, rows[7].enabled);
-        CHECK(rows[8].enabled);
+        REQUIRE(rows.size() == 3);
+        CHECK(!rows[0].enabled);
+        CHECK_EQ(classes, rows[1].enabled);
+        CHECK(rows[2].enabled);
         PressKey(VK_ESCAPE);
         CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
     }
