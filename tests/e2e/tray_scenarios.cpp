@@ -750,8 +750,8 @@ std::wstring Advances() {
     return lines;
 }
 
-bool AdvanceRecorded(void*) {
-    return !Advances().empty();
+bool AdvancesAre(void* lines) {
+    return Advances() == *static_cast<const std::wstring*>(lines);
 }
 
 std::wstring ClipboardText() {
@@ -770,11 +770,15 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The last three rows of the tray menu: next picture, open picture, copy path. Above
-// them: the window's five, Close (and Wine's "About Wine").
-std::vector<MenuItemRow> OpenMenuRows(DebugSession* session, HWND main, MenuQuery& menu) {
+// The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
+// open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
+std::vector<MenuItemRow> OpenMenuRows(DebugSession* session, HWND main, MenuQuery& menu, bool titleBar = false) {
     AimPointer(session, 1000, 250);
-    IconEvent(main, WM_RBUTTONUP);
+    if (titleBar) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+    } else {
+        IconEvent(main, WM_RBUTTONUP);
+    }
     if (!CHECK(WaitWith(session, MenuShown, &menu, ReactionTimeout()))) {
         return {};
     }
@@ -815,8 +819,8 @@ I386_SCENARIO(picture_menu_items) {
         L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" + std::wstring(1, L'\0') +
         MonitorDeviceForCache() + std::wstring(2, L'\0');
     SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
-    DWORD status = 3;  // DSS_ENABLED | DSS_SLIDESHOW
-    SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
 
     DebugSession session;
     REQUIRE(StartDebugged(session, L"i"));
@@ -830,9 +834,11 @@ I386_SCENARIO(picture_menu_items) {
     REQUIRE(rows.size() == 3);
     CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
     Choose(&session, menu, rows[0]);
-    CHECK(WaitWith(&session, AdvanceRecorded, nullptr, ReactionTimeout()));
+    const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
+    std::wstring advances = advance;
+    CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
     PassTimeWith(&session, 300);
-    CHECK_TEXT(L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n", Advances());
+    CHECK_TEXT(advances, Advances());
     if (IsI386Target()) {
         return;
     }
@@ -859,23 +865,32 @@ I386_SCENARIO(picture_menu_items) {
               std::wstring::npos);
     }
 
-    // A status without a slideshow greys "next picture"; so does a system without the
-    // class, and a file that is gone greys "open picture".
-    status = 1;
-    SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
-    for (bool classes : {true, false}) {
-        if (!classes) {
-            RemoveTestClasses();
-            DeleteFileW(picture.c_str());
-        }
-        rows = OpenMenuRows(&session, main, menu);
+    // A status without a slideshow greys "next picture"; the title bar's menu is made
+    // ready at its opening too, and its choice handled.
+    for (DWORD status : {1, 3}) {
+        SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
+        rows = OpenMenuRows(&session, main, menu, status == 3);
         REQUIRE(rows.size() == 3);
-        CHECK(!rows[0].enabled);
-        CHECK_EQ(classes, rows[1].enabled);
-        CHECK(rows[2].enabled);
-        PressKey(VK_ESCAPE);
-        CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
+        CHECK_EQ(status == 3, rows[0].enabled);
+        CHECK(rows[1].enabled && rows[2].enabled);
+        if (status == 1) {
+            PressKey(VK_ESCAPE);
+            CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
+        } else {
+            Choose(&session, menu, rows[0]);
+            advances += advance;
+            CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
+        }
     }
+    // Without the class "next picture" is greyed and the program runs on; a file that is
+    // gone greys "open picture".
+    RemoveTestClasses();
+    DeleteFileW(picture.c_str());
+    rows = OpenMenuRows(&session, main, menu);
+    REQUIRE(rows.size() == 3);
+    CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
+    PressKey(VK_ESCAPE);
+    CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
     CHECK(!session.mainExited && IsWindowVisible(main));
     CHECK_EQ(1, session.childCommandLines.size());
 }
