@@ -9,7 +9,8 @@ HMONITOR PrimaryMonitor() {
 }
 
 void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
-    pictureMonitor = window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
+    pictureMonitor =
+        window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
     DevicePathOf(pictureMonitor, device);
 }
 

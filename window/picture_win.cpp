@@ -29,7 +29,10 @@ struct Ole {
     void(WINAPI* freeMemory)(LPVOID);
 } ole;
 
-const CLSID DESKTOP_WALLPAPER_CLASS = {0xc2cf3110, 0x460e, 0x4fc1, {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
+const CLSID DESKTOP_WALLPAPER_CLASS = {0xc2cf3110,
+                                       0x460e,
+                                       0x4fc1,
+                                       {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
 
 template <typename Proc>
 bool Find(HMODULE module, const char* name, Proc& proc) {
@@ -45,14 +48,16 @@ IDesktopWallpaper* OpenDesktopWallpaper() {
         const HMODULE module = LoadSystemLibrary(L"ole32.dll");
         if (module != nullptr && Find(module, "CoInitializeEx", ole.initialize) &&
             Find(module, "CoCreateInstance", ole.createInstance) &&
-            Find(module, "CoUninitialize", ole.uninitialize) && Find(module, "CoTaskMemFree", ole.freeMemory)) {
-            ole.initialised = SUCCEEDED(ole.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+            Find(module, "CoUninitialize", ole.uninitialize) &&
+            Find(module, "CoTaskMemFree", ole.freeMemory)) {
+            ole.initialised =
+                SUCCEEDED(ole.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
         }
     }
     IDesktopWallpaper* wallpaper = nullptr;
-    if (!ole.initialised || FAILED(ole.createInstance(DESKTOP_WALLPAPER_CLASS, nullptr, CLSCTX_ALL,
-                                                      __uuidof(IDesktopWallpaper),
-                                                      reinterpret_cast<void**>(&wallpaper)))) {
+    if (!ole.initialised ||
+        FAILED(ole.createInstance(DESKTOP_WALLPAPER_CLASS, nullptr, CLSCTX_ALL, __uuidof(IDesktopWallpaper),
+                                  reinterpret_cast<void**>(&wallpaper)))) {
         return nullptr;
     }
     return wallpaper;
@@ -120,7 +125,8 @@ void AddPictureItems(HWND window) {
     static_assert(MENU_COPY_PATH == MENU_NEXT_PICTURE + 0x20 && TEXT_COPY_PATH == TEXT_NEXT_PICTURE + 2,
                   "the items and their texts in the same order");
     for (int i = 0; i < 3; ++i) {
-        AppendMenuW(sysMenu, MF_STRING, MENU_NEXT_PICTURE + 0x10 * i, Wide(Text(TextId(TEXT_NEXT_PICTURE + i))));
+        AppendMenuW(sysMenu, MF_STRING, MENU_NEXT_PICTURE + 0x10 * i,
+                    Wide(Text(TextId(TEXT_NEXT_PICTURE + i))));
     }
 }
 

@@ -689,8 +689,8 @@ void SetClassValue(const std::wstring& key, const wchar_t* name, const std::wstr
 }  // namespace
 
 void RegisterTestClasses(const std::wstring& openCommand) {
-    const std::wstring server = TargetPath().substr(0, TargetPath().rfind(L'\\')) +
-                                L"\\tests\\nuvelo_wallpaper_server.dll";
+    const std::wstring server =
+        TargetPath().substr(0, TargetPath().rfind(L'\\')) + L"\\tests\\nuvelo_wallpaper_server.dll";
     CHECK(GetFileAttributesW(server.c_str()) != INVALID_FILE_ATTRIBUTES);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", nullptr, server);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
@@ -717,7 +717,8 @@ void RemoveTestClasses() {
             RegCloseKey(classes);
         }
         HKEY software;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS | view, &software) ==
+            ERROR_SUCCESS) {
             RegDeleteTreeW(software, L"Nuvelo tests");
             RegCloseKey(software);
         }

@@ -744,7 +744,8 @@ std::wstring Advances() {
         RegCloseKey(key);
     }
     std::wstring lines;
-    for (const wchar_t* at = wcsstr(calls, L"AdvanceSlideshow"); at != nullptr; at = wcsstr(at + 1, L"Advance")) {
+    for (const wchar_t* at = wcsstr(calls, L"AdvanceSlideshow"); at != nullptr;
+         at = wcsstr(at + 1, L"Advance")) {
         lines += std::wstring(at, wcschr(at, L'\n') + 1 - at);
     }
     return lines;
@@ -772,7 +773,10 @@ bool ClipboardHolds(void* text) {
 
 // The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
 // open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
-std::vector<MenuItemRow> OpenMenuRows(DebugSession* session, HWND main, MenuQuery& menu, bool titleBar = false) {
+std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
+                                      HWND main,
+                                      MenuQuery& menu,
+                                      bool titleBar = false) {
     AimPointer(session, 1000, 250);
     if (titleBar) {
         PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
@@ -815,9 +819,8 @@ I386_SCENARIO(picture_menu_items) {
     RegisterTestClasses(L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"");
     // Another monitor first; this one's as Windows writes it, in another case than the
     // program reads it.
-    const std::wstring monitors =
-        L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" + std::wstring(1, L'\0') +
-        MonitorDeviceForCache() + std::wstring(2, L'\0');
+    const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
+                                  std::wstring(1, L'\0') + MonitorDeviceForCache() + std::wstring(2, L'\0');
     SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
     const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
@@ -861,8 +864,8 @@ I386_SCENARIO(picture_menu_items) {
     }
     // Wine quotes the whole command line once more; the path is one argument either way.
     if (CHECK_EQ(1, session.childCommandLines.size())) {
-        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture + L"\"") !=
-              std::wstring::npos);
+        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
+                                                L"\"") != std::wstring::npos);
     }
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made

@@ -14,8 +14,8 @@ const wchar_t KEY[] = L"Software\\Nuvelo tests\\Desktop wallpaper";
 std::wstring Read(const wchar_t* name, DWORD type) {
     wchar_t data[2048] = {};
     DWORD size = sizeof(data) - 2 * sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, KEY, name, type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_ANY,
-                     nullptr, data, &size) != ERROR_SUCCESS) {
+    if (RegGetValueW(HKEY_CURRENT_USER, KEY, name, type == REG_DWORD ? RRF_RT_REG_DWORD : RRF_RT_ANY, nullptr,
+                     data, &size) != ERROR_SUCCESS) {
         return std::wstring();
     }
     return std::wstring(data, type == REG_DWORD ? 2 : size / sizeof(wchar_t));
@@ -71,7 +71,9 @@ struct Wallpaper : IDesktopWallpaper {
     HRESULT STDMETHODCALLTYPE GetPosition(DESKTOP_WALLPAPER_POSITION*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE SetSlideshow(IShellItemArray*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetSlideshow(IShellItemArray**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS, UINT) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS, UINT) override {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE GetSlideshowOptions(DESKTOP_SLIDESHOW_OPTIONS*, UINT*) override {
         return E_NOTIMPL;
     }
@@ -104,7 +106,8 @@ struct Factory : IClassFactory {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID, REFIID riid, void** object) {
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE
+    DllGetClassObject(REFCLSID, REFIID riid, void** object) {
     return factory.QueryInterface(riid, object);
 }
 
