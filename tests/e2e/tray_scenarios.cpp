@@ -794,6 +794,18 @@ std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
     return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
 }
 
+bool Never(void*) {
+    return false;
+}
+
+// Closes the window and expects exit code 0: COM, started by the menus, ends as well.
+void CloseDebugged(DebugSession& session, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    RunDebugLoop(session, Never, nullptr, ReactionTimeout());
+    CHECK(session.mainExited);
+    CHECK_EQ(0, session.mainExitCode);
+}
+
 void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
     const RECT rect = WindowRectOf(menu.found);
     ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
@@ -843,6 +855,7 @@ I386_SCENARIO(picture_menu_items) {
     PassTimeWith(&session, 300);
     CHECK_TEXT(advances, Advances());
     if (IsI386Target()) {
+        CloseDebugged(session, main);
         return;
     }
 
@@ -896,4 +909,5 @@ I386_SCENARIO(picture_menu_items) {
     CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
     CHECK(!session.mainExited && IsWindowVisible(main));
     CHECK_EQ(1, session.childCommandLines.size());
+    CloseDebugged(session, main);
 }
