@@ -10,6 +10,7 @@
 #include "wallpaper/lines.h"
 #include "wallpaper/registry_win.h"
 #include "window/mainwnd_win.h"
+#include "window/picture_win.h"
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "window/shell_win.h"
@@ -123,6 +124,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
         return 0;  // no window would ever post the quit that ends the loop
     }
     PostWallpaperNoticesTo(mainWindow);
+    AddPictureItems(mainWindow);
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
         StopWatchingWallpaperKeys();  // no thread of the program's own runs into its end
         return 0;
@@ -132,6 +134,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
 
     RunMessageLoop();
     StopWatchingWallpaperKeys();
+    EndPictureItems();
 
     if (settings.trayIcon) {
         SetTrayIcon(mainWindow, 0);

@@ -77,6 +77,9 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"左：%i   右：%i   上：%i   下：%i  \n幅：%i   高さ：%i   (行高：%i)  ",
         u"レジストリに画像ファイル名が見つかりません  ",
         u"通知領域にアイコンを登録できませんでした  ",
+        u"次の画像  ",
+        u"画像を開く  ",
+        u"パスをコピー  ",
     },
     {
         u"%s Current desktop background  ",
@@ -86,6 +89,9 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"Left: %i   Right: %i   Top: %i   Bottom: %i  \nWidth: %i   Height: %i   (Row height: %i)  ",
         u"No wallpaper file name was found in the registry  ",
         u"The icon could not be added to the notification area  ",
+        u"Next picture  ",
+        u"Open picture  ",
+        u"Copy path  ",
     },
 };
 

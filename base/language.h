@@ -13,6 +13,9 @@ enum TextId {
     TEXT_POSITION,        // %i: left, right, top, bottom, width, height, row height
     TEXT_NO_WALLPAPER,
     TEXT_TRAY_REFUSED,
+    TEXT_NEXT_PICTURE,
+    TEXT_OPEN_PICTURE,
+    TEXT_COPY_PATH,
     TEXT_COUNT
 };
 

@@ -135,6 +135,15 @@ if(NUVELO_BUILD_TESTS)
     endif()
 endif()
 
+# The e2e tests' stand-in for the desktop wallpaper class, which Wine lacks; built by both
+# presets, since the i386 tier registers the 32-bit one for the 32-bit program.
+add_library(nuvelo_wallpaper_server SHARED tests/server/desktop_wallpaper_server.cpp)
+target_compile_definitions(nuvelo_wallpaper_server PRIVATE UNICODE _UNICODE _WIN32_WINNT=0x0602)
+target_link_libraries(nuvelo_wallpaper_server PRIVATE ole32 advapi32)
+# Undecorated exports: COM looks DllGetClassObject up by that name on i386 too.
+target_link_options(nuvelo_wallpaper_server PRIVATE -static -s -Wl,--kill-at)
+set_target_properties(nuvelo_wallpaper_server PROPERTIES PREFIX "" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
 file(GLOB TOOL_SOURCES CONFIGURE_DEPENDS tools/*_win.cpp)
 foreach(tool_source ${TOOL_SOURCES})
     get_filename_component(tool_name ${tool_source} NAME_WE)

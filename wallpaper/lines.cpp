@@ -174,6 +174,19 @@ int PathForMonitor(uint32_t type,
     return 0;  // no zero inside the value
 }
 
+int32_t FindMonitorId(const char16_t* const* ids, uint32_t count, const char16_t* monitor) {
+    for (uint32_t i = 0; i < count && monitor[0] != 0; ++i) {
+        size_t n = 0;
+        while (FoldCase(ids[i][n]) == FoldCase(monitor[n]) && monitor[n] != 0) {
+            ++n;
+        }
+        if (ids[i][n] == monitor[n]) {  // both ended together
+            return static_cast<int32_t>(i);
+        }
+    }
+    return -1;
+}
+
 int FindMonitorPicture(MonitorCacheReader read,
                        void* context,
                        int32_t count,

@@ -65,6 +65,11 @@ int PathForMonitor(uint32_t type,
                    const char16_t* monitor,
                    char16_t (&path)[TEXT_UNITS]);
 
+// Which of count monitor IDs (the desktop wallpaper interface's device paths) names
+// monitor, letters compared without regard to case: its index, or -1 when none does or
+// monitor is empty.
+int32_t FindMonitorId(const char16_t* const* ids, uint32_t count, const char16_t* monitor);
+
 // Turns the bytes that the registry returned (bytes of them, at most
 // WALLPAPER_DATA_BYTES) into a terminated text; 0 when they are no usable text.
 // Whole code units only; the text ends at the first zero or the end of the data;

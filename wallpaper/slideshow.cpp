@@ -38,3 +38,8 @@ int IntervalFromData(const uint8_t* data, uint32_t bytes, int32_t* interval) {
     *interval = static_cast<int32_t>(value);
     return 1;
 }
+
+int SlideshowCanAdvance(uint32_t state) {
+    const uint32_t wanted = SLIDESHOW_ENABLED | SLIDESHOW_CONFIGURED;
+    return (state & (wanted | SLIDESHOW_DISABLED_BY_REMOTE_SESSION)) == wanted;
+}

@@ -18,3 +18,12 @@ int IntervalIsUsable(int32_t interval);
 // Takes the interval from the registry's bytes: exactly 4, little-endian, as a signed
 // count; 0 (and *interval untouched) for any other size.
 int IntervalFromData(const uint8_t* data, uint32_t bytes, int32_t* interval);
+
+// The desktop wallpaper interface's slideshow state bits (DESKTOP_SLIDESHOW_STATE).
+constexpr uint32_t SLIDESHOW_ENABLED = 0x1;
+constexpr uint32_t SLIDESHOW_CONFIGURED = 0x2;
+constexpr uint32_t SLIDESHOW_DISABLED_BY_REMOTE_SESSION = 0x4;
+
+// 1 when a slideshow is configured and running: enabled (not paused, e.g. on battery)
+// and not stopped by a remote session.
+int SlideshowCanAdvance(uint32_t state);

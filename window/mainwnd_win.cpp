@@ -12,6 +12,7 @@
 #include "window/layout.h"
 #include "window/layout_win.h"
 #include "window/monitor_win.h"
+#include "window/picture_win.h"
 #include "window/placement_win.h"
 #include "window/scale.h"
 #include "window/shell_win.h"
@@ -352,6 +353,18 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnExitSizeMove(window);
         case WM_DISPLAYCHANGE:
             return OnDisplayChange(window);
+        case WM_SYSCOMMAND:
+            // From the title bar's menu, or the tray menu through OnCommand.
+            if (OnPictureCommand(window, wParam)) {
+                return 0;
+            }
+            return DefWindowProcW(window, message, wParam, lParam);
+        case WM_INITMENUPOPUP:
+            // The title bar's menu; the tray menu is made ready by UpdateTrayMenu.
+            if (HIWORD(lParam) != 0) {
+                UpdatePictureItems(window);
+            }
+            return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETTINGCHANGE:
             if (wParam == SPI_SETWORKAREA) {
                 ReadWorkArea();

@@ -8,13 +8,16 @@ HMONITOR PrimaryMonitor() {
     return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
 }
 
+void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
+    pictureMonitor =
+        window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
+    DevicePathOf(pictureMonitor, device);
+}
+
 // The monitor's name (\\.\DISPLAY1) leads to its first device, whose interface path is
 // what Windows writes into the monitor's image cache value.
-void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
+void DevicePathOf(HMONITOR monitor, char16_t (&device)[DEVICE_PATH_UNITS]) {
     device[0] = 0;
-    const HMONITOR monitor =
-        window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
-    pictureMonitor = monitor;
     MONITORINFOEXW info;
     info.cbSize = sizeof(info);
     if (!GetMonitorInfoW(monitor, &info)) {

@@ -15,5 +15,9 @@ HMONITOR PrimaryMonitor();
 // picture is read for until the next call.
 void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]);
 
+// The device interface path of monitor, as MonitorDevicePath gives it, without making
+// it the monitor the picture is read for.
+void DevicePathOf(HMONITOR monitor, char16_t (&device)[DEVICE_PATH_UNITS]);
+
 // Whether window stands on another monitor than the one its picture was last read for.
 int MovedToAnotherMonitor(HWND window);

@@ -4,6 +4,7 @@
 #include "base/language.h"
 #include "base/settings.h"
 #include "window/click_win.h"
+#include "window/picture_win.h"
 #include "window/shell_win.h"
 
 #if defined(_WIN64)
@@ -76,6 +77,7 @@ void UpdateTrayMenu(HWND window) {
     EnableMenuItem(sysMenu, SC_SIZE, greyed);
     EnableMenuItem(sysMenu, SC_MINIMIZE, iconic ? greyed : enabled);
     EnableMenuItem(sysMenu, SC_MAXIMIZE, greyed);
+    UpdatePictureItems(window);
 }
 
 int TraySetUp(HWND mainWindow, HWND ownerWindow) {

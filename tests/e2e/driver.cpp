@@ -662,6 +662,69 @@ std::wstring MonitorDeviceForCache() {
     return device;
 }
 
+REGSAM TargetView() {
+    return IsI386Target() ? KEY_WOW64_32KEY : KEY_WOW64_64KEY;
+}
+
+const wchar_t WALLPAPER_SERVER_KEY[] = L"Software\\Nuvelo tests\\Desktop wallpaper";
+
+namespace {
+
+const wchar_t WALLPAPER_CLASS[] = L"CLSID\\{C2CF3110-460E-4fc1-B9D0-8A1C0C9CC4BD}";
+
+void SetClassValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+    HKEY handle;
+    LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + key).c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE | TargetView(), nullptr, &handle, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(handle);
+    }
+    if (status != ERROR_SUCCESS) {
+        FAIL("cannot register " + Visible(key) + ", status " + std::to_string(status));
+    }
+}
+
+}  // namespace
+
+void RegisterTestClasses(const std::wstring& openCommand) {
+    const std::wstring server =
+        TargetPath().substr(0, TargetPath().rfind(L'\\')) + L"\\tests\\nuvelo_wallpaper_server.dll";
+    CHECK(GetFileAttributesW(server.c_str()) != INVALID_FILE_ATTRIBUTES);
+    SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", nullptr, server);
+    SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    SetClassValue(L".nuvelotest", nullptr, L"NuveloTest.Picture");
+    SetClassValue(L"NuveloTest.Picture\\shell\\open\\command", nullptr, openCommand);
+}
+
+// Both views, whichever build ran last. The class is removed only when it is the
+// stand-in: on a Windows with the real class, it stays.
+void RemoveTestClasses() {
+    for (REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY}) {
+        HKEY classes;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, KEY_ALL_ACCESS | view, &classes) ==
+            ERROR_SUCCESS) {
+            wchar_t server[MAX_PATH] = L"";
+            DWORD size = sizeof(server) - sizeof(wchar_t);
+            RegGetValueW(classes, (std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32").c_str(), nullptr,
+                         RRF_RT_REG_SZ, nullptr, server, &size);
+            if (wcsstr(server, L"nuvelo_wallpaper_server") != nullptr) {
+                RegDeleteTreeW(classes, WALLPAPER_CLASS);
+            }
+            RegDeleteTreeW(classes, L".nuvelotest");
+            RegDeleteTreeW(classes, L"NuveloTest.Picture");
+            RegCloseKey(classes);
+        }
+        HKEY software;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software", 0, KEY_ALL_ACCESS | view, &software) ==
+            ERROR_SUCCESS) {
+            RegDeleteTreeW(software, L"Nuvelo tests");
+            RegCloseKey(software);
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Real input
 
@@ -1146,6 +1209,7 @@ void CleanUpScenario() {
     }
     copiedCaptions.clear();
     RestoreRegistry();
+    RemoveTestClasses();
     for (const std::wstring& file : copiedFiles) {
         DeleteFileW(file.c_str());
     }

@@ -71,6 +71,8 @@ int wmain(int argc, wchar_t** argv) {
             RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY,
                                (L"TranscodedImageCache_" + std::to_wstring(i).substr(1)).c_str());
         }
+        // And the stand-in wallpaper class, whose absence the program is tested for.
+        RemoveTestClasses();
         // Likewise a demo ended half-way leaves its picture on the desktop, which the
         // pixel checks would see behind see-through windows.
         wchar_t picture[MAX_PATH] = L"";

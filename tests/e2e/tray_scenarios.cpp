@@ -722,3 +722,192 @@ I386_SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
     }
     DestroyWindow(fake);
 }
+
+namespace {
+
+void SetServerValue(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    CHECK_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, WALLPAPER_SERVER_KEY, 0, nullptr, 0,
+                                            KEY_SET_VALUE | TargetView(), nullptr, &key, nullptr));
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+// The AdvanceSlideshow lines of the calls the stand-in recorded.
+std::wstring Advances() {
+    wchar_t calls[4096] = L"";
+    DWORD size = sizeof(calls) - sizeof(wchar_t);
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, WALLPAPER_SERVER_KEY, 0, KEY_QUERY_VALUE | TargetView(), &key) ==
+        ERROR_SUCCESS) {
+        RegGetValueW(key, nullptr, L"Calls", RRF_RT_REG_SZ, nullptr, calls, &size);
+        RegCloseKey(key);
+    }
+    std::wstring lines;
+    for (const wchar_t* at = wcsstr(calls, L"AdvanceSlideshow"); at != nullptr;
+         at = wcsstr(at + 1, L"Advance")) {
+        lines += std::wstring(at, wcschr(at, L'\n') + 1 - at);
+    }
+    return lines;
+}
+
+bool AdvancesAre(void* lines) {
+    return Advances() == *static_cast<const std::wstring*>(lines);
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t* units = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        text = units != nullptr ? units : L"";
+        GlobalUnlock(data);
+        CloseClipboard();
+    }
+    return text;
+}
+
+bool ClipboardHolds(void* text) {
+    return ClipboardText() == *static_cast<const std::wstring*>(text);
+}
+
+// The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
+// open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
+std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
+                                      HWND main,
+                                      MenuQuery& menu,
+                                      bool titleBar = false) {
+    AimPointer(session, 1000, 250);
+    if (titleBar) {
+        PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+    } else {
+        IconEvent(main, WM_RBUTTONUP);
+    }
+    if (!CHECK(WaitWith(session, MenuShown, &menu, ReactionTimeout()))) {
+        return {};
+    }
+    PassTimeWith(session, 300);  // let the menu finish painting
+    std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
+    if (!CHECK(rows.size() >= 9)) {
+        return {};
+    }
+    return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
+}
+
+bool Never(void*) {
+    return false;
+}
+
+// Closes the window and expects exit code 0: COM, started by the menus, ends as well.
+void CloseDebugged(DebugSession& session, HWND main) {
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    RunDebugLoop(session, Never, nullptr, ReactionTimeout());
+    CHECK(session.mainExited);
+    CHECK_EQ(0, session.mainExitCode);
+}
+
+void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
+    const RECT rect = WindowRectOf(menu.found);
+    ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
+    CHECK(WaitWith(session, MenuClosed, &menu, ReactionTimeout()));
+}
+
+}  // namespace
+
+// The picture's items of the tray menu (the system menu), with the tests' stand-in
+// desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
+// path" and "open picture" take the exact path, and each item is greyed when it could
+// do nothing. The i386 build runs the first row only.
+I386_SCENARIO(picture_menu_items) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring picture = std::wstring(temp) + L"港の朝 été.nuvelotest";
+    HANDLE file = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(file != INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    SetWallpaperSource(picture);
+    wchar_t driver[MAX_PATH];
+    GetModuleFileNameW(nullptr, driver, MAX_PATH);
+    RegisterTestClasses(L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"");
+    // Another monitor first; this one's as Windows writes it, in another case than the
+    // program reads it.
+    const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
+                                  std::wstring(1, L'\0') + MonitorDeviceForCache() + std::wstring(2, L'\0');
+    SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+
+    DebugSession session;
+    REQUIRE(StartDebugged(session, L"i"));
+    MainQuery query = {session.main.id, nullptr};
+    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
+    HWND main = query.found;
+    REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
+    MenuQuery menu = {session.main.id, nullptr};
+
+    std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
+    REQUIRE(rows.size() == 3);
+    CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
+    Choose(&session, menu, rows[0]);
+    const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
+    std::wstring advances = advance;
+    CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
+    PassTimeWith(&session, 300);
+    CHECK_TEXT(advances, Advances());
+    if (IsI386Target()) {
+        CloseDebugged(session, main);
+        return;
+    }
+
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    rows = OpenMenuRows(&session, main, menu);
+    REQUIRE(rows.size() == 3);
+    Choose(&session, menu, rows[2]);
+    CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
+    CHECK_TEXT(picture, ClipboardText());
+
+    rows = OpenMenuRows(&session, main, menu);
+    REQUIRE(rows.size() == 3);
+    Choose(&session, menu, rows[1]);
+    if (session.childCommandLines.empty()) {
+        WaitForChildProcess(session, ReactionTimeout());
+    }
+    // Wine quotes the whole command line once more; the path is one argument either way.
+    if (CHECK_EQ(1, session.childCommandLines.size())) {
+        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
+                                                L"\"") != std::wstring::npos);
+    }
+
+    // A status without a slideshow greys "next picture"; the title bar's menu is made
+    // ready at its opening too, and its choice handled.
+    for (DWORD status : {1, 3}) {
+        SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
+        rows = OpenMenuRows(&session, main, menu, status == 3);
+        REQUIRE(rows.size() == 3);
+        CHECK_EQ(status == 3, rows[0].enabled);
+        CHECK(rows[1].enabled && rows[2].enabled);
+        if (status == 1) {
+            PressKey(VK_ESCAPE);
+            CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
+        } else {
+            Choose(&session, menu, rows[0]);
+            advances += advance;
+            CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
+        }
+    }
+    // Without the class "next picture" is greyed and the program runs on; a file that is
+    // gone greys "open picture".
+    RemoveTestClasses();
+    DeleteFileW(picture.c_str());
+    rows = OpenMenuRows(&session, main, menu);
+    REQUIRE(rows.size() == 3);
+    CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
+    PressKey(VK_ESCAPE);
+    CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
+    CHECK(!session.mainExited && IsWindowVisible(main));
+    CHECK_EQ(1, session.childCommandLines.size());
+    CloseDebugged(session, main);
+}

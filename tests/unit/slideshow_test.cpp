@@ -167,3 +167,15 @@ TEST(IntervalFromData, OtherSizesAreNoInterval) {
         EXPECT_EQ(12345, interval) << data.size() << " bytes";
     }
 }
+
+// Paused on battery (not enabled) or stopped by a remote session, the slideshow does not
+// move on: the item would do nothing.
+TEST(SlideshowCanAdvance, OnlyARunningSlideshow) {
+    const struct {
+        uint32_t state;
+        int advances;
+    } rows[] = {{0x3, 1}, {0x2, 0}, {0x1, 0}, {0x7, 0}, {0x0, 0}, {0xB, 1}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.advances, SlideshowCanAdvance(row.state)) << std::hex << row.state;
+    }
+}

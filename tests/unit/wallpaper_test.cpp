@@ -539,3 +539,26 @@ TEST(FindMonitorPicture, CountAndGaps) {
         EXPECT_EQ(row.path, std::u16string(path)) << row.what;
     }
 }
+
+// The interface names monitors as Windows writes device paths (the class identifier in
+// lower case); the window's own comes from the display device (upper case).
+TEST(FindMonitorId, WindowsMonitorAmongTheInterfaces) {
+    const char16_t* const two[] = {u"\\\\?\\DISPLAY#OTHER#{e6f07b5f}", DEV.c_str()};
+    const char16_t* const prefix[] = {u"\\\\?\\DISPLAY#SAM0B12#", u"\\\\?\\DISPLAY#SAM0B12#{e6f07b5f}x"};
+    const struct {
+        const char* what;
+        const char16_t* const* ids;
+        uint32_t count;
+        std::u16string monitor;
+        int32_t index;
+    } rows[] = {
+        {"second, letters in another case", two, 2, u"\\\\?\\DISPLAY#SAM0B12#{E6F07B5F}", 1},
+        {"none matches", two, 2, u"\\\\?\\DISPLAY#DELL#{e6f07b5f}", -1},
+        {"a shorter and a longer path are others", prefix, 2, DEV, -1},
+        {"empty list", two, 0, DEV, -1},
+        {"no path of the window's monitor", prefix, 2, u"", -1},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.index, FindMonitorId(row.ids, row.count, row.monitor.c_str())) << row.what;
+    }
+}
