@@ -264,33 +264,27 @@ elseif(CHECK STREQUAL "package")
     # package manager requires, and names each zip by its address and its own SHA-256.
     set(check_manifests [=[
 import glob, hashlib, json, sys, yaml
-dist, version = sys.argv[1], sys.argv[2]
-def sha(arch):
-    return hashlib.sha256(open(f"{dist}/Nuvelo-{version}-{arch}.zip", "rb").read()).hexdigest()
-def zip_url(url, arch, v=version):
-    assert url.startswith("https://") and url.endswith(f"/v{v}/Nuvelo-{v}-{arch}.zip"), url
-(name,) = glob.glob(f"{dist}/winget/*.installer.yaml")
-ident = name.split("/")[-1][: -len(".installer.yaml")]
-files = {kind: yaml.safe_load(open(f"{dist}/winget/{ident}{kind}yaml")) for kind in (".", ".locale.en-US.", ".installer.")}
-for kind, required in ((".", "DefaultLocale"), (".locale.en-US.", "PackageLocale Publisher PackageName License ShortDescription"), (".installer.", "InstallerType")):
-    m = files[kind]
-    assert (m["PackageIdentifier"], str(m["PackageVersion"]), m["ManifestVersion"]) == (ident, version, "1.12.0"), m
-    assert all(m.get(key) for key in required.split()), (kind, m)
-assert [files[k]["ManifestType"] for k in files] == ["version", "defaultLocale", "installer"]
-installer = files[".installer."]
-assert (installer["InstallerType"], installer["NestedInstallerType"]) == ("zip", "portable")
-assert installer["NestedInstallerFiles"] == [{"RelativeFilePath": "Nuvelo.exe", "PortableCommandAlias": "nuvelo"}]
-assert [i["Architecture"] for i in installer["Installers"]] == ["x64", "x86"]
-for i in installer["Installers"]:
-    zip_url(i["InstallerUrl"], i["Architecture"])
-    assert i["InstallerSha256"].lower() == sha(i["Architecture"]), i
-scoop = json.load(open(f"{dist}/nuvelo.json"))
-assert scoop["version"] == version and all(scoop.get(k) for k in ("description", "homepage", "license", "bin", "shortcuts", "checkver"))
+dist, v = sys.argv[1], sys.argv[2]
+def zip_ok(url, digest, arch, tag=v):
+    assert url.startswith("https://") and url.endswith(f"/v{tag}/Nuvelo-{tag}-{arch}.zip"), url
+    assert tag != v or digest.lower() == hashlib.sha256(open(f"{dist}/Nuvelo-{v}-{arch}.zip", "rb").read()).hexdigest()
+ident = glob.glob(f"{dist}/winget/*.installer.yaml")[0].split("/")[-1][:-15]
+w = [yaml.safe_load(open(f"{dist}/winget/{ident}{kind}yaml")) for kind in (".", ".locale.en-US.", ".installer.")]
+for m, kind, required in zip(w, ("version", "defaultLocale", "installer"), ("DefaultLocale",
+        "PackageLocale Publisher PackageName License ShortDescription", "InstallerType")):
+    assert (m["PackageIdentifier"], str(m["PackageVersion"]), m["ManifestType"], m["ManifestVersion"]) == (ident, v, kind, "1.12.0")
+    assert all(m.get(key) for key in required.split()), m
+assert (w[2]["InstallerType"], w[2]["NestedInstallerType"]) == ("zip", "portable")
+assert w[2]["NestedInstallerFiles"] == [{"RelativeFilePath": "Nuvelo.exe", "PortableCommandAlias": "nuvelo"}]
+assert [i["Architecture"] for i in w[2]["Installers"]] == ["x64", "x86"]
+for i in w[2]["Installers"]:
+    zip_ok(i["InstallerUrl"], i["InstallerSha256"], i["Architecture"])
+s = json.load(open(f"{dist}/nuvelo.json"))
+assert s["version"] == v and all(s.get(k) for k in ("description", "homepage", "license", "bin", "shortcuts", "checkver"))
 for bits, arch in (("64bit", "x64"), ("32bit", "x86")):
-    zip_url(scoop["architecture"][bits]["url"], arch)
-    assert scoop["architecture"][bits]["hash"] == sha(arch)
-    zip_url(scoop["autoupdate"]["architecture"][bits]["url"], arch, "$version")
-print(ident, "and nuvelo.json: parsed, complete, hashes of the zips")
+    zip_ok(s["architecture"][bits]["url"], s["architecture"][bits]["hash"], arch)
+    zip_ok(s["autoupdate"]["architecture"][bits]["url"], "", arch, "$version")
+print(ident, "and nuvelo.json: parsed, complete, the zips' hashes")
 ]=])
     execute_process(COMMAND python3 -c "${check_manifests}" ${WORK}/dist ${VERSION}
         OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)

@@ -828,10 +828,6 @@ std::wstring RunValue() {
     return command;
 }
 
-bool RunValueIs(void* expected) {
-    return RunValue() == *static_cast<const std::wstring*>(expected);
-}
-
 }  // namespace
 
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
@@ -935,9 +931,7 @@ I386_SCENARIO(picture_menu_items) {
     // shows unchecked and is replaced; this program's path in other letters is its own;
     // Task Manager's "off" shows unchecked, and the choice clears it.
     const std::wstring ours = L"\"" + TargetPath() + L"\" i  e";
-    const std::wstring none = L"-";
-    const std::wstring other = L"\"C:\\Other\\Nuvelo.exe\" d1";
-    const std::wstring oursInOtherLetters = Lower(ours);
+    const std::wstring none = L"-", other = L"\"C:\\Other\\Nuvelo.exe\" d1", oursInOtherLetters = Lower(ours);
     const BYTE off[12] = {3, 0, 0, 0, 0x17, 0x79, 0xbd, 1, 0x17, 0xd9, 0xd1, 1};
     DeleteRegistryValue(RUN_KEY, L"Nuvelo");
     DeleteRegistryValue(SWITCH_KEY, L"Nuvelo");
@@ -961,10 +955,10 @@ I386_SCENARIO(picture_menu_items) {
         }
         rows = OpenMenuRows(&session, main, menu);
         REQUIRE(rows.size() == 4);
-        Note("sign-in item from x %d, copy path from x %d", rows[3].left, rows[2].left);
         CHECK_EQ(row.checked, rows[3].left + 4 < rows[2].left);
         Choose(&session, menu, rows[3]);
-        CHECK(WaitWith(&session, RunValueIs, const_cast<std::wstring*>(row.after), ReactionTimeout()));
+        auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
+        WaitWith(&session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
         CHECK_TEXT(*row.after, RunValue());
         CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
               ERROR_FILE_NOT_FOUND);
