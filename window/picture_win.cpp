@@ -15,6 +15,7 @@
 #include "wallpaper/slideshow.h"
 #include "window/monitor_win.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 
 namespace {
 
@@ -131,6 +132,7 @@ void AddPictureItems(HWND window) {
 }
 
 void UpdatePictureItems(HWND) {
+    UpdateSignInItem();
     const char16_t* path = ShownPath();
     EnableItem(MENU_NEXT_PICTURE, SlideshowRuns());
     EnableItem(MENU_OPEN_PICTURE, FileExists(path));
