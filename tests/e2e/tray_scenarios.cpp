@@ -911,3 +911,35 @@ I386_SCENARIO(picture_menu_items) {
     CHECK_EQ(1, session.childCommandLines.size());
     CloseDebugged(session, main);
 }
+
+// On the right one of two monitors, "next picture" moves that monitor's slideshow on, by
+// its ID; with only another monitor in the interface's list it is greyed, since no ID
+// would move the window's own.
+DUAL_SCENARIO(next_picture_of_the_right_monitor) {
+    SetWallpaperSource(L"C:\\Pictures\\Beach.jpg");
+    RegisterTestClasses(L"notepad.exe \"%1\"");
+    const std::wstring left = MonitorDeviceForCache();
+    const std::wstring right = MonitorDeviceForCache(POINT{1500, 100});
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    TrayStart start = StartWithIcon(L"i l1500 y100");
+    REQUIRE(start.main != nullptr);
+    MenuQuery menu = {start.process.id, nullptr};
+    for (const std::wstring& monitors : {left + L'\0' + right + L'\0', left + L'\0'}) {
+        SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
+                       static_cast<DWORD>(monitors.size() * 2 + 2));
+        const std::vector<MenuItemRow> rows = OpenMenuRows(nullptr, start.main, menu);
+        REQUIRE(rows.size() == 3);
+        const bool both = monitors.size() > left.size() + 1;
+        CHECK_EQ(both, rows[0].enabled);
+        if (both) {
+            Choose(nullptr, menu, rows[0]);
+            std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
+            CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
+        } else {
+            PressKey(VK_ESCAPE);
+            CHECK(WaitUntil(MenuClosed, &menu, ReactionTimeout()));
+        }
+    }
+    CloseAndExpectZero(start);
+}
