@@ -119,10 +119,7 @@ struct FontTry {
 
 // The text drawn by the driver in a font of that face and weight over a rectangle of the
 // label's size, left-aligned and centred vertically as the label draws its single line.
-FontTry DrawInFont(const std::wstring& text,
-                   const RECT& label,
-                   const ColourCase& c,
-                   const wchar_t* face,
+FontTry DrawInFont(const std::wstring& text, const RECT& label, const ColourCase& c, const wchar_t* face,
                    int weight) {
     FontTry result = {0, 0};
     void* bits = nullptr;
@@ -181,11 +178,10 @@ void CheckLabelFont(const ColourCase& c, const ChildInfo& label) {
     FontTry defaultFace = DrawInFont(label.text, label.rect, c, L"", c.fontWeight);
     InkWatch watch = {label.rect, c.text, asked.ink, -1};
     bool same = WaitUntil(InkAsDrawn, &watch, ReactionTimeout());
-    Note(
-        "%ls at %d: label %ld wide with %d text pixels; width and text pixels %d and %d in that font, "
-        "%d and %d in the other weight, %d and %d in the default face",
-        c.fontFace, c.fontWeight, label.rect.right - label.rect.left, watch.seen, asked.width, asked.ink,
-        otherWeight.width, otherWeight.ink, defaultFace.width, defaultFace.ink);
+    Note("%ls at %d: label %ld wide with %d text pixels; width and text pixels %d and %d in that font, "
+         "%d and %d in the other weight, %d and %d in the default face",
+         c.fontFace, c.fontWeight, label.rect.right - label.rect.left, watch.seen, asked.width, asked.ink,
+         otherWeight.width, otherWeight.ink, defaultFace.width, defaultFace.ink);
     CHECK(asked.width != otherWeight.width || asked.ink != otherWeight.ink);
     CHECK(asked.width != defaultFace.width || asked.ink != defaultFace.ink);
     CHECK_EQ(asked.width, label.rect.right - label.rect.left);

@@ -78,8 +78,7 @@ void CheckLabelRows(HWND main, const std::vector<std::wstring>& texts, LONG_PTR 
 // Differences between the pixels shown in iconRect and a standard icon drawn by the
 // driver over the same background.
 int IconDifference(const RECT& iconRect, LPCWSTR icon) {
-    return IconDifference(iconRect, ScreenPixels(iconRect), ScreenPixel(iconRect.left - 1, iconRect.top),
-                          icon);
+    return IconDifference(iconRect, ScreenPixels(iconRect), ScreenPixel(iconRect.left - 1, iconRect.top), icon);
 }
 
 struct IconWait {

@@ -86,21 +86,14 @@ TEST(KeepPosition, WorkedExamplesAndEdges) {
 }
 
 TEST(AnchorPoint, EdgeCentreOrShareOfTheWindow) {
-    const struct {
-        int32_t anchor, vInTenths, x, y;
-    } cases[] = {
-        {LEFT, 0, 1150, 100},
-        {RIGHT, 0, 1549, 100},
-        {CENTRE, 0, 1350, 100},
-        {LEFT, 1, 1150, 106},
-    };
+    const int32_t cases[][4] = {{LEFT, 0, 1150, 100}, {RIGHT, 0, 1549, 100}, {CENTRE, 1, 1350, 106}};
     for (const auto& c : cases) {
         UseWorkArea(1920, 1040);
-        settings.hAnchor = c.anchor;
-        settings.vInTenths = c.vInTenths;
+        settings.hAnchor = c[0];
+        settings.vInTenths = c[1];
         const WindowPoint p = AnchorPoint(PriorRect{1150, 100, 400, 60});
-        EXPECT_EQ(c.x, p.x) << "anchor " << c.anchor;
-        EXPECT_EQ(c.y, p.y) << "in tenths " << c.vInTenths;  // 100 + 60 x 100 / 980
+        EXPECT_EQ(c[2], p.x) << "anchor " << c[0];
+        EXPECT_EQ(c[3], p.y) << "in tenths " << c[1];  // 100 + 60 x 100 / 980
     }
 }
 
