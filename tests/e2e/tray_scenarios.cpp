@@ -965,3 +965,26 @@ I386_SCENARIO(picture_menu_items) {
     }
     CloseDebugged(session, main);
 }
+
+// On the right one of two monitors, "next picture" moves that monitor's slideshow on;
+// greyed while the slideshow lists the other monitor only.
+DUAL_SCENARIO(next_picture_of_the_right_monitor) {
+    SetWallpaperSource(L"C:\\Pictures\\Beach.jpg");
+    RegisterTestClasses(L"notepad.exe");
+    const std::wstring left = MonitorDeviceForCache() + L'\0', right = MonitorDeviceForCache(POINT{1500, 0});
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    TrayStart start = StartWithIcon(L"i l1500 y100");
+    MenuQuery menu = {start.process.id, nullptr};
+    for (const std::wstring& monitors : {left + right + L'\0', left}) {
+        SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
+                       static_cast<DWORD>(monitors.size() * 2 + 2));
+        const std::vector<MenuItemRow> rows = OpenMenuRows(nullptr, start.main, menu);
+        REQUIRE(rows.size() == 3);
+        CHECK_EQ(monitors != left, rows[0].enabled);
+        Choose(nullptr, menu, rows[monitors != left ? 0 : 2]);
+    }
+    std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
+    CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
+    CloseAndExpectZero(start);
+}
