@@ -103,11 +103,6 @@ void NextPicture(HWND window) {
     wallpaper->Release();
 }
 
-// What the window shows; empty when the last read found nothing.
-const char16_t* ShownPath() {
-    return lineCount > 0 ? currentPath : u"";
-}
-
 bool FileExists(const char16_t* path) {
     const DWORD attributes = GetFileAttributesW(Wide(path));  // "" names no file
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -118,6 +113,8 @@ void EnableItem(UINT item, bool enabled) {
 }
 
 }  // namespace
+
+char16_t menuPicture[TEXT_UNITS];
 
 void AddPictureItems(HWND window) {
     sysMenu = GetSystemMenu(window, FALSE);
@@ -130,22 +127,27 @@ void AddPictureItems(HWND window) {
     }
 }
 
+// Nothing here looks at the disk: a slideshow folder on a share that is away, or a drive
+// without its medium, would hold the menu for the network's time-out. The file is looked
+// for when the item is chosen.
 void UpdatePictureItems(HWND) {
-    const char16_t* path = ShownPath();
+    CopyText(menuPicture, lineCount > 0 ? currentPath : u"");
+    const bool shown = menuPicture[0] != 0;
     EnableItem(MENU_NEXT_PICTURE, SlideshowRuns());
-    EnableItem(MENU_OPEN_PICTURE, FileExists(path));
-    EnableItem(MENU_COPY_PATH, path[0] != 0);
+    EnableItem(MENU_OPEN_PICTURE, shown);
+    EnableItem(MENU_COPY_PATH, shown);
 }
 
 int OnPictureCommand(HWND window, WPARAM command) {
-    const char16_t* path = ShownPath();
+    const char16_t* path = menuPicture;
     switch (command & 0xFFF0) {
         case MENU_NEXT_PICTURE:
             NextPicture(window);
             return 1;
         case MENU_OPEN_PICTURE:
             // The path is the file itself, never parameters: whatever it holds stays one
-            // argument of the program the file's type opens with.
+            // argument of the program the file's type opens with. A file gone since the
+            // menu opened: nothing happens, as for a greyed item.
             if (FileExists(path)) {
                 ShellExecuteW(window, L"open", Wide(path), nullptr, nullptr, SW_SHOWNORMAL);
             }

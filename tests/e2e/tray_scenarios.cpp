@@ -771,45 +771,75 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
-// open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
-std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
-                                      HWND main,
-                                      MenuQuery& menu,
-                                      bool titleBar = false) {
-    AimPointer(session, 1000, 250);
+struct PictureMenu {
+    DebugSession session;
+    HWND main;
+    MenuQuery menu;
+};
+
+// Opens the tray menu, or the title bar's (Alt+Space), and checks its last three rows
+// (above them: the window's five, Close and Wine's "About Wine"): next picture, open
+// picture and copy path, each enabled ('y') or greyed as `enabled` says.
+std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bool titleBar = false) {
+    AimPointer(&m.session, 1000, 250);
     if (titleBar) {
-        PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+        PostMessageW(m.main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
     } else {
-        IconEvent(main, WM_RBUTTONUP);
+        IconEvent(m.main, WM_RBUTTONUP);
     }
-    if (!CHECK(WaitWith(session, MenuShown, &menu, ReactionTimeout()))) {
+    if (!CHECK(WaitWith(&m.session, MenuShown, &m.menu, ReactionTimeout()))) {
         return {};
     }
-    PassTimeWith(session, 300);  // let the menu finish painting
-    std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
+    PassTimeWith(&m.session, 300);  // let the menu finish painting
+    std::vector<MenuItemRow> rows = ReadMenuRows(m.menu.found);
     if (!CHECK(rows.size() >= 9)) {
         return {};
     }
-    return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
+    rows.erase(rows.begin(), rows.end() - 3);
+    for (size_t i = 0; i < 3; ++i) {
+        CHECK_EQ(enabled[i] == 'y', rows[i].enabled);
+    }
+    return rows;
 }
 
-bool Never(void*) {
-    return false;
+// Clicks the item `choose`, or closes the menu with Escape (-1).
+void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
+    if (choose >= 0 && rows.size() == 3) {
+        const RECT rect = WindowRectOf(m.menu.found);
+        ClickAt((rect.left + rect.right) / 2, (rows[choose].top + rows[choose].bottom) / 2, 0, &m.session);
+    } else {
+        PressKey(VK_ESCAPE);
+    }
+    CHECK(WaitWith(&m.session, MenuClosed, &m.menu, ReactionTimeout()));
 }
 
 // Closes the window and expects exit code 0: COM, started by the menus, ends as well.
 void CloseDebugged(DebugSession& session, HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);
-    RunDebugLoop(session, Never, nullptr, ReactionTimeout());
+    RunDebugLoop(
+        session, [](void*) { return false; }, nullptr, ReactionTimeout());
     CHECK(session.mainExited);
     CHECK_EQ(0, session.mainExitCode);
 }
 
-void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
-    const RECT rect = WindowRectOf(menu.found);
-    ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
-    CHECK(WaitWith(session, MenuClosed, &menu, ReactionTimeout()));
+std::wstring TestFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + name;
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return path;
+}
+
+bool Shows(HWND main, const wchar_t* name) {
+    std::wstring shown;
+    for (const ChildInfo& label : ChildWindows(main, L"Static")) {
+        shown += label.text;
+    }
+    return shown.find(name) != std::wstring::npos;
+}
+
+bool ShowsSecond(void* main) {
+    return Shows(static_cast<HWND>(main), L"Second picture");
 }
 
 }  // namespace
@@ -817,14 +847,12 @@ void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
 // desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
 // path" and "open picture" take the exact path, and each item is greyed when it could
-// do nothing. The i386 build runs the first row only.
+// do nothing. The menu waits for nothing: a new picture that arrives while it is open is
+// shown once it closes, and the items act on the picture shown at its opening. The
+// i386 build runs the first round only.
 I386_SCENARIO(picture_menu_items) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring picture = std::wstring(temp) + L"港の朝 été.nuvelotest";
-    HANDLE file = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(file != INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    const std::wstring picture = TestFile(L"港の朝 été.nuvelotest");
+    const std::wstring second = TestFile(L"Second picture.nuvelotest");
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
@@ -834,80 +862,71 @@ I386_SCENARIO(picture_menu_items) {
     const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
                                   std::wstring(1, L'\0') + MonitorDeviceForCache() + std::wstring(2, L'\0');
     SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
-    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
-    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    const DWORD status[2] = {1, 3};  // no slideshow; DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
 
-    DebugSession session;
-    REQUIRE(StartDebugged(session, L"i"));
-    MainQuery query = {session.main.id, nullptr};
-    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    HWND main = query.found;
-    REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
-    MenuQuery menu = {session.main.id, nullptr};
+    PictureMenu m = {};
+    REQUIRE(StartDebugged(m.session, L"i"));
+    MainQuery query = {m.session.main.id, nullptr};
+    REQUIRE(RunDebugLoop(m.session, MainShown, &query, StartTimeout()));
+    m.main = query.found;
+    REQUIRE(RunDebugLoop(m.session, IconShown, m.main, ReactionTimeout()));
+    m.menu = {m.session.main.id, nullptr};
 
-    std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
-    Choose(&session, menu, rows[0]);
+    Pick(m, OpenPictureMenu(m, "yyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
     std::wstring advances = advance;
-    CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-    PassTimeWith(&session, 300);
+    CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
+    PassTimeWith(&m.session, 300);
     CHECK_TEXT(advances, Advances());
     if (IsI386Target()) {
-        CloseDebugged(session, main);
+        CloseDebugged(m.session, m.main);
         return;
     }
 
+    // A new picture while the menu is open waits for it to close; "copy path" copies the
+    // one shown when it opened.
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
     }
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    Choose(&session, menu, rows[2]);
-    CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
+    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyy");
+    SetWallpaperSource(second);
+    PassTimeWith(&m.session, 1000);
+    CHECK(Shows(m.main, L"港の朝 été"));
+    Pick(m, rows, 2);
+    CHECK(WaitWith(&m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
+    CHECK(WaitWith(&m.session, ShowsSecond, m.main, ReactionTimeout()));
 
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    Choose(&session, menu, rows[1]);
-    if (session.childCommandLines.empty()) {
-        WaitForChildProcess(session, ReactionTimeout());
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    if (m.session.childCommandLines.empty()) {
+        WaitForChildProcess(m.session, ReactionTimeout());
     }
     // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, session.childCommandLines.size())) {
-        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
-                                                L"\"") != std::wstring::npos);
+    if (CHECK_EQ(1, m.session.childCommandLines.size())) {
+        CHECK(m.session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
+                                                  L"\"") != std::wstring::npos);
     }
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
-    for (DWORD status : {1, 3}) {
-        SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
-        rows = OpenMenuRows(&session, main, menu, status == 3);
-        REQUIRE(rows.size() == 3);
-        CHECK_EQ(status == 3, rows[0].enabled);
-        CHECK(rows[1].enabled && rows[2].enabled);
-        if (status == 1) {
-            PressKey(VK_ESCAPE);
-            CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-        } else {
-            Choose(&session, menu, rows[0]);
-            advances += advance;
-            CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-        }
-    }
-    // Without the class "next picture" is greyed and the program runs on; a file that is
-    // gone greys "open picture".
+    SetServerValue(L"Status", REG_DWORD, &status[0], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "yyy", true), 0);
+    advances += advance;
+    CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
+
+    // Without the class "next picture" is greyed and the program runs on. Opening the
+    // menu does not look at the disk: a file that is gone leaves "open picture" enabled,
+    // and choosing it starts nothing.
     RemoveTestClasses();
+    DeleteFileW(second.c_str());
     DeleteFileW(picture.c_str());
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
-    PressKey(VK_ESCAPE);
-    CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-    CHECK(!session.mainExited && IsWindowVisible(main));
-    CHECK_EQ(1, session.childCommandLines.size());
-    CloseDebugged(session, main);
+    Pick(m, OpenPictureMenu(m, "nyy"), 1);
+    PassTimeWith(&m.session, 1000);
+    CHECK(!m.session.mainExited && IsWindowVisible(m.main));
+    CHECK_EQ(1, m.session.childCommandLines.size());
+    CloseDebugged(m.session, m.main);
 }
