@@ -856,7 +856,8 @@ I386_SCENARIO(picture_menu_items) {
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    RegisterTestClasses(L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"");
+    const std::wstring openCommand = L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"";
+    RegisterTestClasses(openCommand);
     // Another monitor first; this one's as Windows writes it, in another case than the
     // program reads it.
     const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
@@ -908,6 +909,14 @@ I386_SCENARIO(picture_menu_items) {
         CHECK(m.session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
                                                   L"\"") != std::wstring::npos);
     }
+    // A type that is not a picture (a program's, say) is not opened; nor is a file gone
+    // since the last read: opening the menu does not look at the disk, so the item stays
+    // enabled, and choosing it starts nothing.
+    RegisterTestClasses(openCommand, L"application");
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    RegisterTestClasses(openCommand);
+    DeleteFileW(second.c_str());
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
@@ -918,13 +927,10 @@ I386_SCENARIO(picture_menu_items) {
     advances += advance;
     CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
 
-    // Without the class "next picture" is greyed and the program runs on. Opening the
-    // menu does not look at the disk: a file that is gone leaves "open picture" enabled,
-    // and choosing it starts nothing.
+    // Without the class "next picture" is greyed and the program runs on.
     RemoveTestClasses();
-    DeleteFileW(second.c_str());
     DeleteFileW(picture.c_str());
-    Pick(m, OpenPictureMenu(m, "nyy"), 1);
+    Pick(m, OpenPictureMenu(m, "nyy"), -1);
     PassTimeWith(&m.session, 1000);
     CHECK(!m.session.mainExited && IsWindowVisible(m.main));
     CHECK_EQ(1, m.session.childCommandLines.size());
