@@ -234,6 +234,7 @@ LRESULT OnDesktopChanged(HWND window) {
 // no place to be suggested: both keep their anchor. Another monitor may show another
 // picture: the move's WM_WINDOWPOSCHANGED sees to that.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    ReadPositionDpi();  // the primary monitor's scale may be the one that changed
     if (LayoutInProgress()) {
         return 0;
     }
@@ -275,6 +276,7 @@ LRESULT RunHeldRefresh(HWND window) {
 // After a display change the monitors may have other names: their pictures are read again.
 LRESULT OnDisplayChange(HWND window) {
     ReadWorkArea();
+    ReadPositionDpi();
     Refresh(window, false);
     return 0;
 }
@@ -376,6 +378,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             }
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETTINGCHANGE:
+            // A change of a monitor's scale comes as a setting change to windows on the
+            // other monitors.
+            ReadPositionDpi();
             if (wParam == SPI_SETWORKAREA) {
                 ReadWorkArea();
             }

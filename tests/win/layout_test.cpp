@@ -552,6 +552,25 @@ TEST_F(LabelWindows, WorkAreaIsReadAgainAtItsNotice) {
     EXPECT_EQ(smaller.bottom - smaller.top, placed.bottom);
 }
 
+// The position box's units are the primary monitor's pixels: read again after a change
+// of the display, of a setting (a scale) or of the window's DPI.
+TEST_F(LabelWindows, PositionDpiIsReadAgainAtEachNotice) {
+    ASSERT_EQ(1, LayoutLabels(window, 1, 0));
+    RECT suggested{0, 0, 300, 60};
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    } notices[] = {{WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 800)},
+                   {WM_SETTINGCHANGE, 0, 0},
+                   {WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested)}};
+    for (const auto& notice : notices) {
+        positionDpi = 120;
+        MainWndProc(window, notice.message, notice.wParam, notice.lParam);
+        EXPECT_EQ(96, positionDpi) << std::hex << notice.message;
+    }
+}
+
 namespace {
 
 const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
