@@ -1,7 +1,5 @@
-// The desktop wallpaper interface is declared for Windows 8 and later only; the program
-// still runs on 7, where creating it fails and "next picture" stays greyed.
-#define NTDDI_VERSION 0x06020000
-
+// On Windows 7 there is no desktop wallpaper interface: creating it fails and "next
+// picture" stays greyed.
 #include "window/picture_win.h"
 
 #include <objbase.h>
