@@ -374,7 +374,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         case WM_INITMENUPOPUP:
             // The title bar's menu; the tray menu is made ready by UpdateTrayMenu.
             if (HIWORD(lParam) != 0) {
-                UpdatePictureItems(window);
+                UpdatePictureItems();
             }
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETTINGCHANGE:

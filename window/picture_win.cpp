@@ -169,7 +169,7 @@ void AddPictureItems(HWND window) {
 // Nothing here looks at the disk: a slideshow folder on a share that is away, or a drive
 // without its medium, would hold the menu for the network's time-out. The file is looked
 // for when the item is chosen.
-void UpdatePictureItems(HWND) {
+void UpdatePictureItems() {
     CopyText(menuPicture, lineCount > 0 ? currentPath : u"");
     const bool shown = menuPicture[0] != 0;
     EnableItem(MENU_NEXT_PICTURE, SlideshowRuns());

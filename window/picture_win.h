@@ -16,7 +16,7 @@ extern char16_t menuPicture[TEXT_UNITS];
 
 // Takes the picture shown now as menuPicture and enables or greys the three items for it;
 // at each opening of the menu, since a slideshow starts, pauses and stops at any time.
-void UpdatePictureItems(HWND window);
+void UpdatePictureItems();
 
 // Carries out a system command that is one of the three items, on menuPicture: 1, or 0
 // for any other.

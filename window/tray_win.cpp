@@ -77,7 +77,7 @@ void UpdateTrayMenu(HWND window) {
     EnableMenuItem(sysMenu, SC_SIZE, greyed);
     EnableMenuItem(sysMenu, SC_MINIMIZE, iconic ? greyed : enabled);
     EnableMenuItem(sysMenu, SC_MAXIMIZE, greyed);
-    UpdatePictureItems(window);
+    UpdatePictureItems();
 }
 
 int TraySetUp(HWND mainWindow, HWND ownerWindow) {
