@@ -822,24 +822,12 @@ void CloseDebugged(DebugSession& session, HWND main) {
     CHECK_EQ(0, session.mainExitCode);
 }
 
-std::wstring TestFile(const wchar_t* name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring path = std::wstring(temp) + name;
-    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    return path;
-}
-
 bool Shows(HWND main, const wchar_t* name) {
     std::wstring shown;
     for (const ChildInfo& label : ChildWindows(main, L"Static")) {
         shown += label.text;
     }
     return shown.find(name) != std::wstring::npos;
-}
-
-bool ShowsSecond(void* main) {
-    return Shows(static_cast<HWND>(main), L"Second picture");
 }
 
 }  // namespace
@@ -851,8 +839,12 @@ bool ShowsSecond(void* main) {
 // shown once it closes, and the items act on the picture shown at its opening. The
 // i386 build runs the first round only.
 I386_SCENARIO(picture_menu_items) {
-    const std::wstring picture = TestFile(L"港の朝 été.nuvelotest");
-    const std::wstring second = TestFile(L"Second picture.nuvelotest");
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring picture = std::wstring(temp) + L"港の朝 été.nuvelotest";
+    HANDLE file = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(file != INVALID_HANDLE_VALUE);
+    CloseHandle(file);
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
@@ -885,6 +877,19 @@ I386_SCENARIO(picture_menu_items) {
         return;
     }
 
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    if (m.session.childCommandLines.empty()) {
+        WaitForChildProcess(m.session, ReactionTimeout());
+    }
+    // Wine quotes the whole command line once more; the path is one argument either way.
+    if (CHECK_EQ(1, m.session.childCommandLines.size())) {
+        CHECK(m.session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
+                                                  L"\"") != std::wstring::npos);
+    }
+    // A type that is not a picture (a program's, say) is not opened.
+    RegisterTestClasses(openCommand, L"application");
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+
     // A new picture while the menu is open waits for it to close; "copy path" copies the
     // one shown when it opened.
     if (OpenClipboard(nullptr)) {
@@ -892,30 +897,17 @@ I386_SCENARIO(picture_menu_items) {
         CloseClipboard();
     }
     std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyy");
-    SetWallpaperSource(second);
+    SetWallpaperSource(std::wstring(temp) + L"Not there.nuvelotest");
     PassTimeWith(&m.session, 1000);
     CHECK(Shows(m.main, L"港の朝 été"));
     Pick(m, rows, 2);
     CHECK(WaitWith(&m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
-    CHECK(WaitWith(&m.session, ShowsSecond, m.main, ReactionTimeout()));
-
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
-    if (m.session.childCommandLines.empty()) {
-        WaitForChildProcess(m.session, ReactionTimeout());
-    }
-    // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, m.session.childCommandLines.size())) {
-        CHECK(m.session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
-                                                  L"\"") != std::wstring::npos);
-    }
-    // A type that is not a picture (a program's, say) is not opened; nor is a file gone
-    // since the last read: opening the menu does not look at the disk, so the item stays
-    // enabled, and choosing it starts nothing.
-    RegisterTestClasses(openCommand, L"application");
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
-    RegisterTestClasses(openCommand);
-    DeleteFileW(second.c_str());
+    CHECK(WaitWith(
+        &m.session, [](void* main) { return Shows(static_cast<HWND>(main), L"Not there"); }, m.main,
+        ReactionTimeout()));
+    // Opening the menu does not look at the disk: for a file that is not there "open
+    // picture" stays enabled, and choosing it starts nothing.
     Pick(m, OpenPictureMenu(m, "yyy"), 1);
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made

@@ -557,17 +557,11 @@ TEST_F(LabelWindows, WorkAreaIsReadAgainAtItsNotice) {
 TEST_F(LabelWindows, PositionDpiIsReadAgainAtEachNotice) {
     ASSERT_EQ(1, LayoutLabels(window, 1, 0));
     RECT suggested{0, 0, 300, 60};
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        LPARAM lParam;
-    } notices[] = {{WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 800)},
-                   {WM_SETTINGCHANGE, 0, 0},
-                   {WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&suggested)}};
-    for (const auto& notice : notices) {
+    for (const UINT message : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE, WM_DPICHANGED}) {
         positionDpi = 120;
-        MainWndProc(window, notice.message, notice.wParam, notice.lParam);
-        EXPECT_EQ(96, positionDpi) << std::hex << notice.message;
+        MainWndProc(window, message, message == WM_DPICHANGED ? MAKEWPARAM(96, 96) : 0,
+                    reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(96, positionDpi) << std::hex << message;
     }
 }
 
