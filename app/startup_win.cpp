@@ -67,6 +67,9 @@ void RunMessageLoop() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int showCommand) {
+    // A drive without its medium (a slideshow on a card or a disc) fails its reads
+    // quietly instead of asking for a disk; the bits the starter set stay.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr) {

@@ -54,8 +54,11 @@ foreach(lang C CXX)
     set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
     set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
 endforeach()
+# Functions are declared for Windows 7 (_WIN32_WINNT), so none newer is imported by
+# accident; the shell's interfaces for Windows 8 (NTDDI_VERSION: the desktop wallpaper
+# interface), which are created at run time and may fail, are declared too.
 target_compile_definitions(nuvelo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-    _WIN32_WINNT=0x0601)
+    _WIN32_WINNT=0x0601 NTDDI_VERSION=0x06020000)
 
 add_library(nuvelo_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(nuvelo_shell PUBLIC nuvelo_core ${NUVELO_SYSTEM_LIBS})

@@ -84,10 +84,19 @@ void CreateLabels(HWND window, const LabelLayout& layout) {
     }
 }
 
+TEXTMETRICW MetricsOf(HDC dc, HFONT font) {
+    const HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    return metrics;
+}
+
 // Labels without a font of their own show the system font, made for the system's DPI.
-// At any other DPI they get that font with its height scaled to the layout's DPI; back
-// at the system's DPI, none again.
-void MakeDefaultLabelFont() {
+// At any other DPI they get that font with its height scaled to the layout's DPI, or,
+// where its face cannot take that height, the message font's face at it in the system
+// font's weight; back at the system's DPI, none again.
+void MakeDefaultLabelFont(HDC dc) {
     if (settings.customFont) {
         return;
     }
@@ -97,6 +106,20 @@ void MakeDefaultLabelFont() {
         GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(face), &face);
         face.lfHeight = MulDiv(face.lfHeight, layoutDpi, systemFontDpi);
         font = CreateFontIndirectW(&face);
+        const TEXTMETRICW given = MetricsOf(dc, font);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (ChooseDefaultLabelFont(layoutDpi, systemFontDpi, face.lfHeight, given.tmHeight,
+                                   given.tmInternalLeading) == DEFAULT_FONT_TRUETYPE &&
+            SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+            CopyText(reinterpret_cast<char16_t*>(face.lfFaceName), ArrayCount(face.lfFaceName),
+                     reinterpret_cast<const char16_t*>(metrics.lfMessageFont.lfFaceName));
+            face.lfCharSet = metrics.lfMessageFont.lfCharSet;
+            face.lfOutPrecision = OUT_TT_PRECIS;
+            face.lfPitchAndFamily = metrics.lfMessageFont.lfPitchAndFamily;
+            DeleteObject(font);
+            font = CreateFontIndirectW(&face);
+        }
     }
     if (labelFont != nullptr) {
         DeleteObject(labelFont);
@@ -106,8 +129,8 @@ void MakeDefaultLabelFont() {
 
 // The font, the sizes and the labels for the current lines at layoutDpi.
 LabelLayout BuildLabels(HWND window) {
-    MakeDefaultLabelFont();
     const HDC dc = GetDC(window);
+    MakeDefaultLabelFont(dc);
     GdiMeasuring measuring;
     const LabelLayout layout =
         ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));

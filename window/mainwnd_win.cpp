@@ -37,9 +37,12 @@ namespace {
 char16_t explorerTarget[TEXT_UNITS];
 
 // Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE the system's move loop drives the window:
-// a layout that hid it would blink and leave the loop moving a hidden window. What falls
-// due meanwhile waits for the end of the move.
+// a layout that hid it would blink and leave the loop moving a hidden window. Between
+// WM_ENTERMENULOOP and WM_EXITMENULOOP a menu (the title bar's or the tray's) is open
+// over it, and its items stay with the picture the user saw. What falls due meanwhile
+// waits for the end of both.
 bool moving;
+bool inMenu;
 bool newPictureDue;
 bool monitorCheckDue;
 // A monitor check is posted from WM_WINDOWPOSCHANGED and not handled yet.
@@ -232,6 +235,7 @@ LRESULT OnDesktopChanged(HWND window) {
 // no place to be suggested: both keep their anchor. Another monitor may show another
 // picture: the move's WM_WINDOWPOSCHANGED sees to that.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    ReadPositionDpi();  // the primary monitor's scale may be the one that changed
     if (LayoutInProgress()) {
         return 0;
     }
@@ -258,9 +262,9 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
-LRESULT OnExitSizeMove(HWND window) {
-    moving = false;
-    if (newPictureDue || monitorCheckDue) {
+// The end of a move or of a menu: what was held runs now, once neither holds it.
+LRESULT RunHeldRefresh(HWND window) {
+    if (!moving && !inMenu && (newPictureDue || monitorCheckDue)) {
         const bool newPicture = newPictureDue;
         newPictureDue = false;
         monitorCheckDue = false;
@@ -273,6 +277,7 @@ LRESULT OnExitSizeMove(HWND window) {
 // After a display change the monitors may have other names: their pictures are read again.
 LRESULT OnDisplayChange(HWND window) {
     ReadWorkArea();
+    ReadPositionDpi();
     Refresh(window, false);
     return 0;
 }
@@ -287,7 +292,7 @@ LRESULT OnDisplayChange(HWND window) {
 // window may stand on another monitor) a failed read changes nothing, and a hidden or
 // minimised window stays so.
 void Refresh(HWND window, bool newPicture) {
-    if (moving) {
+    if (moving || inMenu) {
         (newPicture ? newPictureDue : monitorCheckDue) = true;
         return;
     }
@@ -351,7 +356,14 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             moving = true;
             return 0;
         case WM_EXITSIZEMOVE:
-            return OnExitSizeMove(window);
+            moving = false;
+            return RunHeldRefresh(window);
+        case WM_ENTERMENULOOP:
+            inMenu = true;
+            return 0;
+        case WM_EXITMENULOOP:
+            inMenu = false;
+            return RunHeldRefresh(window);
         case WM_DISPLAYCHANGE:
             return OnDisplayChange(window);
         case WM_SYSCOMMAND:
@@ -367,6 +379,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             }
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETTINGCHANGE:
+            // A change of a monitor's scale comes as a setting change to windows on the
+            // other monitors.
+            ReadPositionDpi();
             if (wParam == SPI_SETWORKAREA) {
                 ReadWorkArea();
             }

@@ -1,12 +1,11 @@
-// The desktop wallpaper interface is declared for Windows 8 and later only; the program
-// still runs on 7, where creating it fails and "next picture" stays greyed.
-#define NTDDI_VERSION 0x06020000
-
+// On Windows 7 there is no desktop wallpaper interface: creating it fails and "next
+// picture" stays greyed.
 #include "window/picture_win.h"
 
 #include <objbase.h>
 #include <shellapi.h>
 #include <shobjidl.h>
+#include <shtypes.h>
 
 #include "base/ids.h"
 #include "base/language.h"
@@ -35,22 +34,16 @@ const CLSID DESKTOP_WALLPAPER_CLASS = {0xc2cf3110,
                                        0x4fc1,
                                        {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
 
-template <typename Proc>
-bool Find(HMODULE module, const char* name, Proc& proc) {
-    proc = reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    return proc != nullptr;
-}
-
 // The interface, or null where there is none (Windows 7), COM could not start, or the
 // shell does not answer; asked afresh each time, so that a restarted Explorer is found.
 IDesktopWallpaper* OpenDesktopWallpaper() {
     if (!ole.tried) {
         ole.tried = true;
         const HMODULE module = LoadSystemLibrary(L"ole32.dll");
-        if (module != nullptr && Find(module, "CoInitializeEx", ole.initialize) &&
-            Find(module, "CoCreateInstance", ole.createInstance) &&
-            Find(module, "CoUninitialize", ole.uninitialize) &&
-            Find(module, "CoTaskMemFree", ole.freeMemory)) {
+        if (FindProc(module, "CoInitializeEx", ole.initialize) &&
+            FindProc(module, "CoCreateInstance", ole.createInstance) &&
+            FindProc(module, "CoUninitialize", ole.uninitialize) &&
+            FindProc(module, "CoTaskMemFree", ole.freeMemory)) {
             ole.initialised =
                 SUCCEEDED(ole.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
         }
@@ -129,14 +122,55 @@ void NextPicture(HWND window) {
     wallpaper->Release();
 }
 
-// What the window shows; empty when the last read found nothing.
-const char16_t* ShownPath() {
-    return lineCount > 0 ? currentPath : u"";
-}
-
 bool FileExists(const char16_t* path) {
     const DWORD attributes = GetFileAttributesW(Wide(path));  // "" names no file
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The file's extension with its dot, or "" when its name has none.
+const char16_t* ExtensionOf(const char16_t* path) {
+    const char16_t* extension = u"";
+    for (; *path != 0; ++path) {
+        if (*path == u'.') {
+            extension = path;
+        } else if (*path == u'\\' || *path == u'/') {
+            extension = u"";
+        }
+    }
+    return extension;
+}
+
+// The type's own word where the system cannot say (Wine's shlwapi answers E_NOTIMPL):
+// the PerceivedType value that the type's registration writes, as the system reads it
+// for a type outside its built-in list.
+bool RegisteredAsImage(const wchar_t* extension) {
+    wchar_t perceived[16] = L"";
+    DWORD bytes = sizeof(perceived);
+    return extension[0] != 0 &&
+           RegGetValueW(HKEY_CLASSES_ROOT, extension, L"PerceivedType", RRF_RT_REG_SZ, nullptr, perceived,
+                        &bytes) == ERROR_SUCCESS &&
+           lstrcmpiW(perceived, L"image") == 0;
+}
+
+// A wallpaper value may name a program, a shortcut or a script, which the "open" verb
+// would start: only a file whose type the system perceives as an image is opened.
+// shlwapi is loaded when the item is chosen, not at start.
+bool IsPicture(const char16_t* path) {
+    const wchar_t* extension = Wide(ExtensionOf(path));
+    HRESULT(WINAPI * perceivedType)(PCWSTR, PERCEIVED*, PERCEIVEDFLAG*, PWSTR*);
+    const HMODULE shlwapi = LoadSystemLibrary(L"shlwapi.dll");
+    PERCEIVED type = PERCEIVED_TYPE_UNSPECIFIED;
+    PERCEIVEDFLAG source = 0;
+    const HRESULT asked = FindProc(shlwapi, "AssocGetPerceivedType", perceivedType)
+                              ? perceivedType(extension, &type, &source, nullptr)
+                              : E_NOTIMPL;
+    if (shlwapi != nullptr) {
+        FreeLibrary(shlwapi);
+    }
+    if (asked == E_NOTIMPL) {
+        return RegisteredAsImage(extension);
+    }
+    return SUCCEEDED(asked) && type == PERCEIVED_TYPE_IMAGE;
 }
 
 void EnableItem(UINT item, bool enabled) {
@@ -144,6 +178,8 @@ void EnableItem(UINT item, bool enabled) {
 }
 
 }  // namespace
+
+char16_t menuPicture[TEXT_UNITS];
 
 void AddPictureItems(HWND window) {
     sysMenu = GetSystemMenu(window, FALSE);
@@ -156,24 +192,29 @@ void AddPictureItems(HWND window) {
     }
 }
 
+// Nothing here looks at the disk: a slideshow folder on a share that is away, or a drive
+// without its medium, would hold the menu for the network's time-out. The file is looked
+// for when the item is chosen.
 void UpdatePictureItems(HWND window) {
     UpdateSignInItem();
-    const char16_t* path = ShownPath();
+    CopyText(menuPicture, lineCount > 0 ? currentPath : u"");
+    const bool shown = menuPicture[0] != 0;
     EnableItem(MENU_NEXT_PICTURE, SlideshowRuns(window));
-    EnableItem(MENU_OPEN_PICTURE, FileExists(path));
-    EnableItem(MENU_COPY_PATH, path[0] != 0);
+    EnableItem(MENU_OPEN_PICTURE, shown);
+    EnableItem(MENU_COPY_PATH, shown);
 }
 
 int OnPictureCommand(HWND window, WPARAM command) {
-    const char16_t* path = ShownPath();
+    const char16_t* path = menuPicture;
     switch (command & 0xFFF0) {
         case MENU_NEXT_PICTURE:
             NextPicture(window);
             return 1;
         case MENU_OPEN_PICTURE:
             // The path is the file itself, never parameters: whatever it holds stays one
-            // argument of the program the file's type opens with.
-            if (FileExists(path)) {
+            // argument of the program the file's type opens with. A file gone since the
+            // menu opened, or not a picture: nothing happens, as for a greyed item.
+            if (FileExists(path) && IsPicture(path)) {
                 ShellExecuteW(window, L"open", Wide(path), nullptr, nullptr, SW_SHOWNORMAL);
             }
             return 1;

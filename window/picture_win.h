@@ -4,14 +4,22 @@
 
 #include <windows.h>
 
+#include "base/text.h"
+
 // Puts a separator and the three items at the end of window's system menu (sysMenu).
 void AddPictureItems(HWND window);
 
-// Enables or greys the three items for what the window shows now; asked afresh at each
-// opening of the menu, since a slideshow starts, pauses and stops at any time.
+// The picture the window showed when its menu last opened (empty: none), which the
+// items act on: a refresh held while the menu was open has run by the time the choice
+// arrives, and may show another picture.
+extern char16_t menuPicture[TEXT_UNITS];
+
+// Takes the picture shown now as menuPicture and enables or greys the three items for it;
+// at each opening of the menu, since a slideshow starts, pauses and stops at any time.
 void UpdatePictureItems(HWND window);
 
-// Carries out a system command that is one of the three items: 1, or 0 for any other.
+// Carries out a system command that is one of the three items, on menuPicture: 1, or 0
+// for any other.
 int OnPictureCommand(HWND window, WPARAM command);
 
 // Puts text on the clipboard as Unicode text; 0 when the clipboard stayed held by

@@ -57,11 +57,16 @@ void ReadWorkArea() {
     workHeight = work.bottom - work.top;
 }
 
+// Positions count from the primary monitor, in its pixels: another scale there makes
+// the same numbers another place.
+void ReadPositionDpi() {
+    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
+}
+
 void ComputeDerivedFrameValues() {
     ReadWorkArea();
     systemFontDpi = static_cast<int32_t>(SystemDpi());
-    // Positions count from the primary monitor.
-    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
+    ReadPositionDpi();
     UseDpi(positionDpi);
 }
 

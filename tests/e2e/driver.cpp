@@ -688,13 +688,14 @@ void SetClassValue(const std::wstring& key, const wchar_t* name, const std::wstr
 
 }  // namespace
 
-void RegisterTestClasses(const std::wstring& openCommand) {
+void RegisterTestClasses(const std::wstring& openCommand, const wchar_t* perceivedType) {
     const std::wstring server =
         TargetPath().substr(0, TargetPath().rfind(L'\\')) + L"\\tests\\nuvelo_wallpaper_server.dll";
     CHECK(GetFileAttributesW(server.c_str()) != INVALID_FILE_ATTRIBUTES);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", nullptr, server);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     SetClassValue(L".nuvelotest", nullptr, L"NuveloTest.Picture");
+    SetClassValue(L".nuvelotest", L"PerceivedType", perceivedType);
     SetClassValue(L"NuveloTest.Picture\\shell\\open\\command", nullptr, openCommand);
 }
 

@@ -213,10 +213,11 @@ void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
 // The registry as the target sees it: KEY_WOW64_32KEY for the i386 build.
 REGSAM TargetView();
 // The tests' stand-in desktop wallpaper class (tests/server, built beside the target)
-// and a file type ".nuvelotest" whose open command is openCommand, both under
-// HKLM\Software\Classes (the only place Wine looks classes up). The runner removes
-// them, and the server's HKCU values, before and after every scenario.
-void RegisterTestClasses(const std::wstring& openCommand);
+// and a file type ".nuvelotest" whose open command is openCommand and whose
+// PerceivedType is perceivedType, both under HKLM\Software\Classes (the only place Wine
+// looks classes up). The runner removes them, and the server's HKCU values, before and
+// after every scenario.
+void RegisterTestClasses(const std::wstring& openCommand, const wchar_t* perceivedType = L"image");
 void RemoveTestClasses();
 extern const wchar_t WALLPAPER_SERVER_KEY[];  // HKCU: Status, Monitors, Calls
 

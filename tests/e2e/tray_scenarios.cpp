@@ -775,46 +775,66 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The last four rows of the tray menu, or of the title bar's (Alt+Space): next picture,
-// open picture, copy path, start at sign-in. Above them: the window's five, Close (and
-// Wine's "About Wine").
-std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
-                                      HWND main,
-                                      MenuQuery& menu,
-                                      bool titleBar = false) {
-    AimPointer(session, 1000, 250);
+struct PictureMenu {
+    DebugSession* session;  // null for a program started without the debugger
+    HWND main;
+    MenuQuery menu;
+};
+
+// The menu's own rows, below the window's five, Close and Wine's "About Wine": next
+// picture, open picture, copy path, start at sign-in.
+constexpr size_t MENU_ROWS = 4;
+
+// Opens the tray menu, or the title bar's (Alt+Space), and returns its own rows; the
+// first of them are enabled ('y') or greyed as `enabled` says.
+std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bool titleBar = false) {
+    AimPointer(m.session, 1000, 250);
     if (titleBar) {
-        PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+        PostMessageW(m.main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
     } else {
-        IconEvent(main, WM_RBUTTONUP);
+        IconEvent(m.main, WM_RBUTTONUP);
     }
-    if (!CHECK(WaitWith(session, MenuShown, &menu, ReactionTimeout()))) {
+    if (!CHECK(WaitWith(m.session, MenuShown, &m.menu, ReactionTimeout()))) {
         return {};
     }
-    PassTimeWith(session, 300);  // let the menu finish painting
-    std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
-    if (!CHECK(rows.size() >= 10)) {
+    PassTimeWith(m.session, 300);  // let the menu finish painting
+    std::vector<MenuItemRow> rows = ReadMenuRows(m.menu.found);
+    if (!CHECK(rows.size() >= 6 + MENU_ROWS)) {
         return {};
     }
-    return std::vector<MenuItemRow>(rows.end() - 4, rows.end());
+    rows.erase(rows.begin(), rows.end() - MENU_ROWS);
+    for (size_t i = 0; enabled[i] != 0; ++i) {
+        CHECK_EQ(enabled[i] == 'y', rows[i].enabled);
+    }
+    return rows;
 }
 
-bool Never(void*) {
-    return false;
+// Clicks the item `choose`, or closes the menu with Escape (-1).
+void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
+    if (choose >= 0 && rows.size() == MENU_ROWS) {
+        const RECT rect = WindowRectOf(m.menu.found);
+        ClickAt((rect.left + rect.right) / 2, (rows[choose].top + rows[choose].bottom) / 2, 0, m.session);
+    } else {
+        PressKey(VK_ESCAPE);
+    }
+    CHECK(WaitWith(m.session, MenuClosed, &m.menu, ReactionTimeout()));
 }
 
 // Closes the window and expects exit code 0: COM, started by the menus, ends as well.
 void CloseDebugged(DebugSession& session, HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);
-    RunDebugLoop(session, Never, nullptr, ReactionTimeout());
+    RunDebugLoop(
+        session, [](void*) { return false; }, nullptr, ReactionTimeout());
     CHECK(session.mainExited);
     CHECK_EQ(0, session.mainExitCode);
 }
 
-void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
-    const RECT rect = WindowRectOf(menu.found);
-    ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
-    CHECK(WaitWith(session, MenuClosed, &menu, ReactionTimeout()));
+bool Shows(HWND main, const wchar_t* name) {
+    std::wstring shown;
+    for (const ChildInfo& label : ChildWindows(main, L"Static")) {
+        shown += label.text;
+    }
+    return shown.find(name) != std::wstring::npos;
 }
 
 const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -833,7 +853,9 @@ std::wstring RunValue() {
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
 // desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
 // path" and "open picture" take the exact path, and each item is greyed when it could
-// do nothing. The i386 build runs the first row only.
+// do nothing. The menu waits for nothing: a new picture that arrives while it is open is
+// shown once it closes, and the items act on the picture shown at its opening. The
+// i386 build runs the first round only.
 I386_SCENARIO(picture_menu_items) {
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
@@ -844,88 +866,85 @@ I386_SCENARIO(picture_menu_items) {
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    RegisterTestClasses(L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"");
+    const std::wstring openCommand = L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"";
+    RegisterTestClasses(openCommand);
     // Another monitor first; this one's as Windows writes it, in another case than the
     // program reads it.
     const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
                                   std::wstring(1, L'\0') + MonitorDeviceForCache() + std::wstring(2, L'\0');
     SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
-    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
-    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    const DWORD status[2] = {1, 3};  // no slideshow; DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
 
     DebugSession session;
+    PictureMenu m = {&session, nullptr, {}};
     REQUIRE(StartDebugged(session, L"i  e"));
-    MainQuery query = {session.main.id, nullptr};
+    MainQuery query = {m.session->main.id, nullptr};
     REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    HWND main = query.found;
-    REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
-    MenuQuery menu = {session.main.id, nullptr};
+    m.main = query.found;
+    REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
+    m.menu = {m.session->main.id, nullptr};
 
-    std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 4);
-    CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
-    Choose(&session, menu, rows[0]);
+    Pick(m, OpenPictureMenu(m, "yyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
     std::wstring advances = advance;
-    CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-    PassTimeWith(&session, 300);
+    CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+    PassTimeWith(m.session, 300);
     CHECK_TEXT(advances, Advances());
     if (IsI386Target()) {
-        CloseDebugged(session, main);
+        CloseDebugged(session, m.main);
         return;
     }
 
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    if (m.session->childCommandLines.empty()) {
+        WaitForChildProcess(session, ReactionTimeout());
+    }
+    // Wine quotes the whole command line once more; the path is one argument either way.
+    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
+        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
+                                                  L"\"") != std::wstring::npos);
+    }
+    // A type that is not a picture (a program's, say) is not opened.
+    RegisterTestClasses(openCommand, L"application");
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+
+    // A new picture while the menu is open waits for it to close; "copy path" copies the
+    // one shown when it opened.
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
     }
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 4);
-    Choose(&session, menu, rows[2]);
-    CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
+    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyy");
+    SetWallpaperSource(std::wstring(temp) + L"Not there.nuvelotest");
+    PassTimeWith(m.session, 1000);
+    CHECK(Shows(m.main, L"港の朝 été"));
+    Pick(m, rows, 2);
+    CHECK(WaitWith(m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
-
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 4);
-    Choose(&session, menu, rows[1]);
-    if (session.childCommandLines.empty()) {
-        WaitForChildProcess(session, ReactionTimeout());
-    }
-    // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, session.childCommandLines.size())) {
-        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
-                                                L"\"") != std::wstring::npos);
-    }
+    CHECK(WaitWith(
+        m.session, [](void* main) { return Shows(static_cast<HWND>(main), L"Not there"); }, m.main,
+        ReactionTimeout()));
+    // Opening the menu does not look at the disk: for a file that is not there "open
+    // picture" stays enabled, and choosing it starts nothing.
+    Pick(m, OpenPictureMenu(m, "yyy"), 1);
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
-    for (DWORD status : {1, 3}) {
-        SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
-        rows = OpenMenuRows(&session, main, menu, status == 3);
-        REQUIRE(rows.size() == 4);
-        CHECK_EQ(status == 3, rows[0].enabled);
-        CHECK(rows[1].enabled && rows[2].enabled);
-        if (status == 1) {
-            PressKey(VK_ESCAPE);
-            CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-        } else {
-            Choose(&session, menu, rows[0]);
-            advances += advance;
-            CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-        }
-    }
-    // Without the class "next picture" is greyed and the program runs on; a file that is
-    // gone greys "open picture".
+    SetServerValue(L"Status", REG_DWORD, &status[0], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "yyy", true), 0);
+    advances += advance;
+    CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+
+    // Without the class "next picture" is greyed and the program runs on.
     RemoveTestClasses();
     DeleteFileW(picture.c_str());
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 4);
-    CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
-    PressKey(VK_ESCAPE);
-    CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-    CHECK(!session.mainExited && IsWindowVisible(main));
-    CHECK_EQ(1, session.childCommandLines.size());
-
+    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    PassTimeWith(m.session, 1000);
+    CHECK(!m.session->mainExited && IsWindowVisible(m.main));
+    CHECK_EQ(1, m.session->childCommandLines.size());
     // "Start at sign-in" writes the quoted path and the options as given, is checked at
     // the next opening and removes the value when chosen again. A value of another program
     // shows unchecked and is replaced; this program's path in other letters is its own;
@@ -953,17 +972,17 @@ I386_SCENARIO(picture_menu_items) {
         if (row.switchedOff) {
             SetRegistryValue(SWITCH_KEY, L"Nuvelo", REG_BINARY, off, sizeof(off));
         }
-        rows = OpenMenuRows(&session, main, menu);
-        REQUIRE(rows.size() == 4);
-        CHECK_EQ(row.checked, rows[3].left + 4 < rows[2].left);
-        Choose(&session, menu, rows[3]);
+        rows = OpenPictureMenu(m, "");
+        REQUIRE(rows.size() == MENU_ROWS);
+        CHECK_EQ(row.checked, rows[MENU_ROWS - 1].left + 4 < rows[MENU_ROWS - 2].left);
+        Pick(m, rows, MENU_ROWS - 1);
         auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
-        WaitWith(&session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
+        WaitWith(m.session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
         CHECK_TEXT(*row.after, RunValue());
         CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
               ERROR_FILE_NOT_FOUND);
     }
-    CloseDebugged(session, main);
+    CloseDebugged(session, m.main);
 }
 
 // On the right one of two monitors, "next picture" moves that monitor's slideshow on;
@@ -975,14 +994,12 @@ DUAL_SCENARIO(next_picture_of_the_right_monitor) {
     const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
     TrayStart start = StartWithIcon(L"i l1500 y100");
-    MenuQuery menu = {start.process.id, nullptr};
+    PictureMenu m = {nullptr, start.main, {start.process.id, nullptr}};
     for (const std::wstring& monitors : {left + right + L'\0', left}) {
         SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
                        static_cast<DWORD>(monitors.size() * 2 + 2));
-        const std::vector<MenuItemRow> rows = OpenMenuRows(nullptr, start.main, menu);
-        REQUIRE(rows.size() == 3);
-        CHECK_EQ(monitors != left, rows[0].enabled);
-        Choose(nullptr, menu, rows[monitors != left ? 0 : 2]);
+        const bool listed = monitors != left;
+        Pick(m, OpenPictureMenu(m, listed ? "y" : "n"), listed ? 0 : -1);
     }
     std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
     CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
