@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -777,9 +778,9 @@ struct PictureMenu {
     MenuQuery menu;
 };
 
-// Opens the tray menu, or the title bar's (Alt+Space), and checks its last three rows
+// Opens the tray menu, or the title bar's (Alt+Space), and checks its last four rows
 // (above them: the window's five, Close and Wine's "About Wine"): next picture, open
-// picture and copy path, each enabled ('y') or greyed as `enabled` says.
+// picture, copy path and move to the bin, each enabled ('y') or greyed as `enabled` says.
 std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bool titleBar = false) {
     AimPointer(&m.session, 1000, 250);
     if (titleBar) {
@@ -792,11 +793,11 @@ std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bo
     }
     PassTimeWith(&m.session, 300);  // let the menu finish painting
     std::vector<MenuItemRow> rows = ReadMenuRows(m.menu.found);
-    if (!CHECK(rows.size() >= 9)) {
+    if (!CHECK(rows.size() >= 10)) {
         return {};
     }
-    rows.erase(rows.begin(), rows.end() - 3);
-    for (size_t i = 0; i < 3; ++i) {
+    rows.erase(rows.begin(), rows.end() - 4);
+    for (size_t i = 0; i < 4; ++i) {
         CHECK_EQ(enabled[i] == 'y', rows[i].enabled);
     }
     return rows;
@@ -804,7 +805,7 @@ std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bo
 
 // Clicks the item `choose`, or closes the menu with Escape (-1).
 void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
-    if (choose >= 0 && rows.size() == 3) {
+    if (choose >= 0 && rows.size() == 4) {
         const RECT rect = WindowRectOf(m.menu.found);
         ClickAt((rect.left + rect.right) / 2, (rows[choose].top + rows[choose].bottom) / 2, 0, &m.session);
     } else {
@@ -842,6 +843,14 @@ bool ShowsSecond(void* main) {
     return Shows(static_cast<HWND>(main), L"Second picture");
 }
 
+bool BoxGone(void* query) {
+    return !BoxShown(query);
+}
+
+bool FileThere(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
@@ -849,9 +858,11 @@ bool ShowsSecond(void* main) {
 // path" and "open picture" take the exact path, and each item is greyed when it could
 // do nothing. The menu waits for nothing: a new picture that arrives while it is open is
 // shown once it closes, and the items act on the picture shown at its opening. The
-// i386 build runs the first round only.
+// i386 build runs the first round only, and the move to the Recycle Bin.
 I386_SCENARIO(picture_menu_items) {
-    const std::wstring picture = TestFile(L"港の朝 été.nuvelotest");
+    // The bin is the desktop's trash folder, which every test run of this machine shares.
+    const std::wstring name = L"港の朝 été " + std::to_wstring(GetCurrentProcessId()) + L".nuvelotest";
+    const std::wstring picture = TestFile(name.c_str());
     const std::wstring second = TestFile(L"Second picture.nuvelotest");
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
@@ -873,12 +884,40 @@ I386_SCENARIO(picture_menu_items) {
     REQUIRE(RunDebugLoop(m.session, IconShown, m.main, ReactionTimeout()));
     m.menu = {m.session.main.id, nullptr};
 
-    Pick(m, OpenPictureMenu(m, "yyy"), 0);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
     std::wstring advances = advance;
     CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
     PassTimeWith(&m.session, 300);
     CHECK_TEXT(advances, Advances());
+
+    // "Move to Recycle Bin" asks first, naming the file, "No" the default; "No" keeps the
+    // file, "Yes" puts it into the bin (kept there, not destroyed) and moves the
+    // slideshow on, once.
+    wchar_t trash[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"NUVELO_TEST_TRASH", trash, MAX_PATH);
+    std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
+    std::replace(binned.begin(), binned.end(), L'/', L'\\');
+    for (int answer : {IDNO, IDYES}) {
+        if (answer == IDNO && IsI386Target()) {
+            continue;
+        }
+        Pick(m, OpenPictureMenu(m, "yyyy"), 3);
+        BoxQuery box = {m.session.main.id, nullptr};
+        REQUIRE(WaitWith(&m.session, BoxShown, &box, ReactionTimeout()));
+        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
+        CHECK(GetWindow(box.box, GW_OWNER) == m.main);
+        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
+        CloseMessageBox(box.box, answer);
+        CHECK(WaitWith(&m.session, BoxGone, &box, ReactionTimeout()));
+        advances += answer == IDYES ? advance : L"";
+        CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
+        CHECK_EQ(answer == IDNO, FileThere(picture));
+        CHECK_EQ(answer == IDYES, FileThere(binned));
+    }
+    DeleteFileW(binned.c_str());
+    DeleteFileW(
+        (binned.substr(0, binned.size() - name.size()) + L"..\\info\\" + name + L".trashinfo").c_str());
     if (IsI386Target()) {
         CloseDebugged(m.session, m.main);
         return;
@@ -890,7 +929,7 @@ I386_SCENARIO(picture_menu_items) {
         EmptyClipboard();
         CloseClipboard();
     }
-    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyy");
+    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyyy");
     SetWallpaperSource(second);
     PassTimeWith(&m.session, 1000);
     CHECK(Shows(m.main, L"港の朝 été"));
@@ -899,7 +938,7 @@ I386_SCENARIO(picture_menu_items) {
     CHECK_TEXT(picture, ClipboardText());
     CHECK(WaitWith(&m.session, ShowsSecond, m.main, ReactionTimeout()));
 
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
     if (m.session.childCommandLines.empty()) {
         WaitForChildProcess(m.session, ReactionTimeout());
     }
@@ -912,20 +951,23 @@ I386_SCENARIO(picture_menu_items) {
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
     SetServerValue(L"Status", REG_DWORD, &status[0], sizeof(DWORD));
-    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    Pick(m, OpenPictureMenu(m, "nyyy"), -1);
     SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
-    Pick(m, OpenPictureMenu(m, "yyy", true), 0);
+    Pick(m, OpenPictureMenu(m, "yyyy", true), 0);
     advances += advance;
     CHECK(WaitWith(&m.session, AdvancesAre, &advances, ReactionTimeout()));
 
     // Without the class "next picture" is greyed and the program runs on. Opening the
-    // menu does not look at the disk: a file that is gone leaves "open picture" enabled,
-    // and choosing it starts nothing.
+    // menu does not look at the disk: a file that is gone leaves "open picture" and
+    // "move to the bin" enabled; choosing them starts nothing and asks nothing.
     RemoveTestClasses();
     DeleteFileW(second.c_str());
     DeleteFileW(picture.c_str());
-    Pick(m, OpenPictureMenu(m, "nyy"), 1);
+    Pick(m, OpenPictureMenu(m, "nyyy"), 1);
+    Pick(m, OpenPictureMenu(m, "nyyy"), 3);
     PassTimeWith(&m.session, 1000);
+    BoxQuery none = {m.session.main.id, nullptr};
+    CHECK(!BoxShown(&none));
     CHECK(!m.session.mainExited && IsWindowVisible(m.main));
     CHECK_EQ(1, m.session.childCommandLines.size());
     CloseDebugged(m.session, m.main);
