@@ -13,6 +13,7 @@
 #include "wallpaper/lines.h"
 #include "wallpaper/slideshow.h"
 #include "window/monitor_win.h"
+#include "window/recycle_win.h"
 #include "window/shell_win.h"
 #include "window/signin_win.h"
 
@@ -34,9 +35,7 @@ const CLSID DESKTOP_WALLPAPER_CLASS = {0xc2cf3110,
                                        0x4fc1,
                                        {0xb9, 0xd0, 0x8a, 0x1c, 0x0c, 0x9c, 0xc4, 0xbd}};
 
-// The interface, or null where there is none (Windows 7), COM could not start, or the
-// shell does not answer; asked afresh each time, so that a restarted Explorer is found.
-IDesktopWallpaper* OpenDesktopWallpaper() {
+bool OleStarted() {
     if (!ole.tried) {
         ole.tried = true;
         const HMODULE module = LoadSystemLibrary(L"ole32.dll");
@@ -48,13 +47,17 @@ IDesktopWallpaper* OpenDesktopWallpaper() {
                 SUCCEEDED(ole.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
         }
     }
+    return ole.initialised;
+}
+
+// The interface, or null where there is none (Windows 7), COM could not start, or the
+// shell does not answer; asked afresh each time, so that a restarted Explorer is found.
+IDesktopWallpaper* OpenDesktopWallpaper() {
     IDesktopWallpaper* wallpaper = nullptr;
-    if (!ole.initialised ||
-        FAILED(ole.createInstance(DESKTOP_WALLPAPER_CLASS, nullptr, CLSCTX_ALL, __uuidof(IDesktopWallpaper),
-                                  reinterpret_cast<void**>(&wallpaper)))) {
-        return nullptr;
-    }
-    return wallpaper;
+    return CreateComObject(DESKTOP_WALLPAPER_CLASS, __uuidof(IDesktopWallpaper),
+                           reinterpret_cast<void**>(&wallpaper))
+               ? wallpaper
+               : nullptr;
 }
 
 // The interface's monitor IDs (as many as the image cache values can name; the list
@@ -122,11 +125,6 @@ void NextPicture(HWND window) {
     wallpaper->Release();
 }
 
-bool FileExists(const char16_t* path) {
-    const DWORD attributes = GetFileAttributesW(Wide(path));  // "" names no file
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The file's extension with its dot, or "" when its name has none.
 const char16_t* ExtensionOf(const char16_t* path) {
     const char16_t* extension = u"";
@@ -179,14 +177,26 @@ void EnableItem(UINT item, bool enabled) {
 
 }  // namespace
 
+bool CreateComObject(REFCLSID objectClass, REFIID iid, void** object) {
+    *object = nullptr;
+    return OleStarted() && SUCCEEDED(ole.createInstance(objectClass, nullptr, CLSCTX_ALL, iid, object)) &&
+           *object != nullptr;
+}
+
+bool FileExists(const char16_t* path) {
+    const DWORD attributes = GetFileAttributesW(Wide(path));  // "" names no file
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 char16_t menuPicture[TEXT_UNITS];
 
 void AddPictureItems(HWND window) {
     sysMenu = GetSystemMenu(window, FALSE);
     AppendMenuW(sysMenu, MF_SEPARATOR, 0, nullptr);
-    static_assert(MENU_COPY_PATH == MENU_NEXT_PICTURE + 0x20 && TEXT_COPY_PATH == TEXT_NEXT_PICTURE + 2,
-                  "the items and their texts in the same order");
-    for (int i = 0; i < 3; ++i) {
+    static_assert(
+        MENU_RECYCLE_PICTURE == MENU_NEXT_PICTURE + 0x30 && TEXT_RECYCLE_PICTURE == TEXT_NEXT_PICTURE + 3,
+        "the items and their texts in the same order");
+    for (int i = 0; i < 4; ++i) {
         AppendMenuW(sysMenu, MF_STRING, MENU_NEXT_PICTURE + 0x10 * i,
                     Wide(Text(TextId(TEXT_NEXT_PICTURE + i))));
     }
@@ -202,6 +212,7 @@ void UpdatePictureItems(HWND window) {
     EnableItem(MENU_NEXT_PICTURE, SlideshowRuns(window));
     EnableItem(MENU_OPEN_PICTURE, shown);
     EnableItem(MENU_COPY_PATH, shown);
+    EnableItem(MENU_RECYCLE_PICTURE, shown);
 }
 
 int OnPictureCommand(HWND window, WPARAM command) {
@@ -221,6 +232,12 @@ int OnPictureCommand(HWND window, WPARAM command) {
         case MENU_COPY_PATH:
             if (path[0] != 0) {
                 CopyToClipboard(window, Wide(path));
+            }
+            return 1;
+        case MENU_RECYCLE_PICTURE:
+            // The window keeps the name until the desktop changes; a slideshow moves on.
+            if (RecyclePicture(window, path) && SlideshowRuns(window)) {
+                NextPicture(window);
             }
             return 1;
         default:

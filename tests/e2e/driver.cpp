@@ -401,9 +401,9 @@ std::wstring MessageBoxMessage(HWND box) {
     return std::wstring(buffer.data(), static_cast<size_t>(length));
 }
 
-void CloseMessageBox(HWND box) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+void CloseMessageBox(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
 }
 
 LONG_PTR WindowStyle(HWND window) {

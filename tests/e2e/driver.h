@@ -141,8 +141,8 @@ std::wstring WindowText(HWND window);
 std::wstring ClassNameOf(HWND window);
 // The message of a message box (its static text control 0xFFFF).
 std::wstring MessageBoxMessage(HWND box);
-// Closes a message box as its OK button would.
-void CloseMessageBox(HWND box);
+// Closes a message box as its OK button (or another: IDYES, IDNO) would.
+void CloseMessageBox(HWND box, int button = IDOK);
 LONG_PTR WindowStyle(HWND window);
 LONG_PTR WindowExStyle(HWND window);
 RECT WindowRectOf(HWND window);

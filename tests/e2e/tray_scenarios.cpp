@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -782,8 +783,8 @@ struct PictureMenu {
 };
 
 // The menu's own rows, below the window's five, Close and Wine's "About Wine": next
-// picture, open picture, copy path, start at sign-in.
-constexpr size_t MENU_ROWS = 4;
+// picture, open picture, copy path, move to the Recycle Bin, start at sign-in.
+constexpr size_t MENU_ROWS = 5;
 
 // Opens the tray menu, or the title bar's (Alt+Space), and returns its own rows; the
 // first of them are enabled ('y') or greyed as `enabled` says.
@@ -829,12 +830,24 @@ void CloseDebugged(DebugSession& session, HWND main) {
     CHECK_EQ(0, session.mainExitCode);
 }
 
+std::wstring TestFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + name;
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return path;
+}
+
 bool Shows(HWND main, const wchar_t* name) {
     std::wstring shown;
     for (const ChildInfo& label : ChildWindows(main, L"Static")) {
         shown += label.text;
     }
     return shown.find(name) != std::wstring::npos;
+}
+
+bool ShowsSecond(void* main) {
+    return Shows(static_cast<HWND>(main), L"Second picture");
 }
 
 const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -848,6 +861,14 @@ std::wstring RunValue() {
     return command;
 }
 
+bool BoxGone(void* query) {
+    return !BoxShown(query);
+}
+
+bool FileThere(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
@@ -855,14 +876,12 @@ std::wstring RunValue() {
 // path" and "open picture" take the exact path, and each item is greyed when it could
 // do nothing. The menu waits for nothing: a new picture that arrives while it is open is
 // shown once it closes, and the items act on the picture shown at its opening. The
-// i386 build runs the first round only.
+// i386 build runs the first round only, and the move to the Recycle Bin.
 I386_SCENARIO(picture_menu_items) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring picture = std::wstring(temp) + L"港の朝 été.nuvelotest";
-    HANDLE file = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(file != INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    // The bin is the desktop's trash folder, which every test run of this machine shares.
+    const std::wstring name = L"港の朝 été " + std::to_wstring(GetCurrentProcessId()) + L".nuvelotest";
+    const std::wstring picture = TestFile(name.c_str());
+    const std::wstring second = TestFile(L"Second picture.nuvelotest");
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
@@ -885,66 +904,99 @@ I386_SCENARIO(picture_menu_items) {
     REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
     m.menu = {m.session->main.id, nullptr};
 
-    Pick(m, OpenPictureMenu(m, "yyy"), 0);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
     std::wstring advances = advance;
     CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
     PassTimeWith(m.session, 300);
     CHECK_TEXT(advances, Advances());
+
+    // "Move to Recycle Bin" asks first, naming the file, "No" the default; "No" keeps the
+    // file, "Yes" puts it into the bin (kept there, not destroyed) and moves the
+    // slideshow on, once.
+    wchar_t trash[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"NUVELO_TEST_TRASH", trash, MAX_PATH);
+    std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
+    std::replace(binned.begin(), binned.end(), L'/', L'\\');
+    for (int answer : {IDNO, IDYES}) {
+        if (answer == IDNO && IsI386Target()) {
+            continue;
+        }
+        Pick(m, OpenPictureMenu(m, "yyyy"), 3);
+        BoxQuery box = {m.session->main.id, nullptr};
+        REQUIRE(WaitWith(m.session, BoxShown, &box, ReactionTimeout()));
+        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
+        CHECK(GetWindow(box.box, GW_OWNER) == m.main);
+        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
+        CloseMessageBox(box.box, answer);
+        CHECK(WaitWith(m.session, BoxGone, &box, ReactionTimeout()));
+        advances += answer == IDYES ? advance : L"";
+        CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+        CHECK_EQ(answer == IDNO, FileThere(picture));
+        CHECK_EQ(answer == IDYES, FileThere(binned));
+    }
+    DeleteFileW(binned.c_str());
+    DeleteFileW(
+        (binned.substr(0, binned.size() - name.size()) + L"..\\info\\" + name + L".trashinfo").c_str());
     if (IsI386Target()) {
         CloseDebugged(session, m.main);
         return;
     }
 
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
-    if (m.session->childCommandLines.empty()) {
-        WaitForChildProcess(session, ReactionTimeout());
-    }
-    // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
-        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
-                                                  L"\"") != std::wstring::npos);
-    }
-    // A type that is not a picture (a program's, say) is not opened.
-    RegisterTestClasses(openCommand, L"application");
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
-
     // A new picture while the menu is open waits for it to close; "copy path" copies the
-    // one shown when it opened.
+    // one shown when it opened (the one just moved to the bin).
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
     }
-    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyy");
-    SetWallpaperSource(std::wstring(temp) + L"Not there.nuvelotest");
+    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyyy");
+    SetWallpaperSource(second);
     PassTimeWith(m.session, 1000);
     CHECK(Shows(m.main, L"港の朝 été"));
     Pick(m, rows, 2);
     CHECK(WaitWith(m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
-    CHECK(WaitWith(
-        m.session, [](void* main) { return Shows(static_cast<HWND>(main), L"Not there"); }, m.main,
-        ReactionTimeout()));
-    // Opening the menu does not look at the disk: for a file that is not there "open
-    // picture" stays enabled, and choosing it starts nothing.
-    Pick(m, OpenPictureMenu(m, "yyy"), 1);
+    CHECK(WaitWith(m.session, ShowsSecond, m.main, ReactionTimeout()));
+
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
+    if (m.session->childCommandLines.empty()) {
+        WaitForChildProcess(session, ReactionTimeout());
+    }
+    // Wine quotes the whole command line once more; the path is one argument either way.
+    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
+        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
+                                                   L"\"") != std::wstring::npos);
+    }
+    // Opening the menu does not look at the disk: a file that is gone leaves "open
+    // picture" and "move to the bin" enabled; choosing them starts nothing and asks
+    // nothing. A type that is not a picture (a program's, say) is not opened.
+    DeleteFileW(second.c_str());
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 3);
+    PassTimeWith(m.session, 1000);
+    BoxQuery noBox = {m.session->main.id, nullptr};
+    CHECK(!BoxShown(&noBox));
+    TestFile(L"Second picture.nuvelotest");
+    RegisterTestClasses(openCommand, L"application");
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
     SetServerValue(L"Status", REG_DWORD, &status[0], sizeof(DWORD));
-    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    Pick(m, OpenPictureMenu(m, "nyyy"), -1);
     SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
-    Pick(m, OpenPictureMenu(m, "yyy", true), 0);
+    Pick(m, OpenPictureMenu(m, "yyyy", true), 0);
     advances += advance;
     CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
 
     // Without the class "next picture" is greyed and the program runs on.
     RemoveTestClasses();
-    DeleteFileW(picture.c_str());
-    Pick(m, OpenPictureMenu(m, "nyy"), -1);
+    DeleteFileW(second.c_str());
+    Pick(m, OpenPictureMenu(m, "nyyy"), -1);
     PassTimeWith(m.session, 1000);
     CHECK(!m.session->mainExited && IsWindowVisible(m.main));
     CHECK_EQ(1, m.session->childCommandLines.size());
+
     // "Start at sign-in" writes the quoted path and the options as given, is checked at
     // the next opening and removes the value when chosen again. A value of another program
     // shows unchecked and is replaced; this program's path in other letters is its own;
