@@ -163,11 +163,12 @@ if(CHECK STREQUAL "headers")
     # picture of the window's own monitor to 41 KiB; the right size and picture on two
     # monitors of different scale, the small waiter thread and the DLLs from System32 to
     # 42.5 KiB, the English texts beside the Japanese ones to 45 KiB, the picture's three
-    # menu items (COM looked up at run time, the clipboard) to 47.5 KiB. A flag or a record
-    # that puts it above 47.5 KiB should be a decision, not an accident.
+    # menu items (COM looked up at run time, the clipboard) to 47.5 KiB, Windows
+    # Spotlight's titles (jsmn and the walk over its tokens) to 51 KiB. A flag or a record
+    # that puts it above 51 KiB should be a decision, not an accident.
     file(SIZE ${EXE64} size64)
-    if(size64 GREATER 48640)
-        fail("${EXE64} is ${size64} bytes, more than 47.5 KiB")
+    if(size64 GREATER 52224)
+        fail("${EXE64} is ${size64} bytes, more than 51 KiB")
     endif()
     # Both programs declare per-monitor awareness (what Windows 10 reads) and still
     # import only what they did: the DPI functions newer than Windows 7 are looked up
