@@ -591,7 +591,7 @@ void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const
         end = std::wstring(key).find(L'\\', end + 1);
         const std::wstring part = std::wstring(key).substr(0, end);
         if (RegOpenKeyExW(HKEY_CURRENT_USER, part.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
-            createdKeys.emplace_back(key, part);
+            createdKeys.emplace_back(key, part);  // the shallowest missing: the cleanup removes it
             break;
         }
         RegCloseKey(handle);

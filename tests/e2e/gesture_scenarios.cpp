@@ -486,15 +486,12 @@ I386_SCENARIO(no_click_option_still_drags) {
 
 // Windows Spotlight's values as Windows writes them: four items, the picture at index 2
 // (ImageIndex, which may lag, says 0), paths JSON-escaped; BackgroundType 3 is Spotlight.
-const std::wstring SPOTLIGHT_FOLDER =
-    L"C:\\Users\\nuvelo\\AppData\\Local\\Packages\\MicrosoftWindows.Client.CBS_cw5n1h2txyewy\\"
-    L"LocalCache\\Microsoft\\IrisService\\1a2b3c\\";
 static void SetSpotlight(const std::wstring& title) {
     const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\DesktopSpotlight\\Creatives";
-    std::wstring folder, items;
-    for (wchar_t c : SPOTLIGHT_FOLDER) {
-        folder += c == L'\\' ? L"\\\\" : std::wstring(1, c);
-    }
+    const wchar_t folder[] =
+        L"C:\\\\Users\\\\nuvelo\\\\AppData\\\\Local\\\\Packages\\\\MicrosoftWindows.Client."
+        L"CBS_cw5n1h2txyewy\\\\LocalCache\\\\Microsoft\\\\IrisService\\\\1a2b3c\\\\";
+    std::wstring items;
     for (wchar_t i = L'0'; i <= L'3'; ++i) {
         items += std::wstring(i == L'0' ? L"[" : L",") +
                  L"{\"tracking\":{\"impression\":\"https://arc.msn.com/i\"},\"ad\":{\"title\":\"" +
@@ -514,11 +511,9 @@ static void SetSpotlight(const std::wstring& title) {
 
 // Windows 8 and later rewrite the image cache at every new desktop picture and keep
 // WallPaperSource stale: the new name shows at once, without any slideshow, while
-// another value of the key changing leaves the labels alone. With Windows Spotlight the
-// picture's title shows, and at once a new title for it; a picture that no item names
-// (the beach) shows its name. With a slideshow, its refreshes read the same picture
-// again, lay nothing out and keep the one before as the previous. With a picture per
-// monitor, the window's own monitor's.
+// another value of the key changing leaves the labels alone. With a slideshow, its
+// refreshes read the same picture again, lay nothing out and keep the one before as the
+// previous. With a picture per monitor, the window's own monitor's.
 I386_SCENARIO(image_cache_change_shown_at_once) {
     const std::wstring harbour = L"C:\\Pictures\\Harbour.jpg";
     SetWallpaperSource(L"C:\\Windows\\Web\\Wallpaper\\Windows\\img0.jpg");
@@ -546,16 +541,15 @@ I386_SCENARIO(image_cache_change_shown_at_once) {
     LabelsNow harbourShown = {main, {L" Harbour "}, nullptr};
     CHECK(WaitWith(&session, LabelsAre, &harbourShown, 3000));
     Note("the new name showed %lu ms after the write", GetTickCount() - written);
-    SetImageCache(SPOTLIGHT_FOLDER + L"18162785942.jpg");
+    // Spotlight's picture shows its title, a new title at once (the beach, named by no item, its name).
+    SetImageCache(
+        L"C:\\Users\\nuvelo\\AppData\\Local\\Packages\\MicrosoftWindows.Client.CBS_cw5n1h2txyewy\\"
+        L"LocalCache\\Microsoft\\IrisService\\1a2b3c\\18162785942.jpg");
     LabelsNow lake = {main, {L" Moraine Lake, Canada "}, nullptr};
     CHECK(WaitWith(&session, LabelsAre, &lake, 3000));
     SetSpotlight(L"Lake Louise / Banff");
-    const DWORD retitled = GetTickCount();
     LabelsNow louise = {main, {L" Lake Louise / Banff "}, nullptr};
     CHECK(WaitWith(&session, LabelsAre, &louise, 1000));
-    Note("the new title showed %lu ms after the write", GetTickCount() - retitled);
-    SetImageCache(harbour);
-    CHECK(WaitWith(&session, LabelsAre, &harbourShown, 3000));
     EndDebugged(session);
 
     // A change shows while the position box runs its own loop. With the cache gone, the
