@@ -94,10 +94,10 @@ void SplitWallpaperPath(const char16_t* path,
 namespace {
 
 // The file's lines with title in place of its name. Split as with the extension shown:
-// the title has none to lose, and without the file's full stop to cut at the folders
-// would lose theirs. In line 0 the title replaces what follows the last backslash (the
-// whole line when only the name is there), so that with the rest of the path on one line
-// that line keeps its folders; a cut falls between two characters.
+// the title has no extension to lose, and a file name without a full stop would let the
+// cut fall in a folder's name. In line 0 the title replaces what follows the last
+// backslash (the whole line when only the name is there), so that the rest of the path
+// on one line keeps its folders; a cut falls between two characters.
 void SplitTitledPath(const char16_t* path, const char16_t* title, SplitLines* result) {
     SplitWallpaperPath(path, settings.maxLines, settings.restOnLastLine, 1, 0, result);
     char16_t(&line)[TEXT_UNITS] = result->text[0];
