@@ -14,6 +14,7 @@
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 #include "window/tray_win.h"
 
 namespace {
@@ -125,6 +126,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     PostWallpaperNoticesTo(mainWindow);
     AddPictureItems(mainWindow);
+    AddSignInItem();
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
         StopWatchingWallpaperKeys();  // no thread of the program's own runs into its end
         return 0;

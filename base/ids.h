@@ -18,3 +18,5 @@ constexpr uint32_t TRAY_ICON_ID = 1;
 constexpr uint32_t MENU_NEXT_PICTURE = 0x0010;
 constexpr uint32_t MENU_OPEN_PICTURE = 0x0020;
 constexpr uint32_t MENU_COPY_PATH = 0x0030;
+// Below the picture's items, with room between them for more of the picture's own.
+constexpr uint32_t MENU_START_AT_SIGN_IN = 0x0050;

@@ -80,6 +80,7 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"次の画像  ",
         u"画像を開く  ",
         u"パスをコピー  ",
+        u"サインイン時に起動  ",
     },
     {
         u"%s Current desktop background  ",
@@ -92,6 +93,7 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"Next picture  ",
         u"Open picture  ",
         u"Copy path  ",
+        u"Start at sign-in  ",
     },
 };
 

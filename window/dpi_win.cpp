@@ -59,7 +59,7 @@ UINT SystemDpi() {
 }
 
 UINT WindowDpi(HWND window) {
-    return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+    return MonitorDpi(WindowMonitor(window));
 }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {

@@ -129,8 +129,8 @@ void Layout(HWND window, int fromOptions, const PictureRead* read) {
     const PriorRect prior = fromOptions ? PriorRect{} : RestoredRect(window);
     DestroyLabels();
     if (read != nullptr) {
-        TakeWallpaperPath(read->ok, read->path,
-                          read->title);  // a failed read leaves no lines, and the layout goes on
+        // A failed read leaves no lines, and the layout goes on.
+        TakeWallpaperPath(read->ok, read->path, read->title);
     }
 
     // Measured without a frame; hidden from here on, so no half-built window is shown.

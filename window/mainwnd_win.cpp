@@ -16,6 +16,7 @@
 #include "window/placement_win.h"
 #include "window/scale.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 #include "window/tray_win.h"
 
 HINSTANCE appInstance;
@@ -356,7 +357,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             return OnDisplayChange(window);
         case WM_SYSCOMMAND:
             // From the title bar's menu, or the tray menu through OnCommand.
-            if (OnPictureCommand(window, wParam)) {
+            if (OnPictureCommand(window, wParam) || OnSignInCommand(wParam)) {
                 return 0;
             }
             return DefWindowProcW(window, message, wParam, lParam);

@@ -15,6 +15,7 @@
 #include "wallpaper/slideshow.h"
 #include "window/monitor_win.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 
 namespace {
 
@@ -63,13 +64,51 @@ IDesktopWallpaper* OpenDesktopWallpaper() {
     return wallpaper;
 }
 
-bool SlideshowRuns() {
+// The interface's monitor IDs (as many as the image cache values can name; the list
+// ends at the first that cannot be read), each to be freed with ole.freeMemory.
+struct MonitorIds {
+    LPWSTR ids[MAX_MONITOR_CACHES];
+    UINT count;
+};
+
+// The window's own entry of ids, or -1.
+int32_t OwnMonitor(IDesktopWallpaper* wallpaper, HWND window, MonitorIds& list) {
+    list.count = 0;
+    UINT count = 0;
+    if (FAILED(wallpaper->GetMonitorDevicePathCount(&count))) {
+        return -1;
+    }
+    count = count < MAX_MONITOR_CACHES ? count : MAX_MONITOR_CACHES;
+    while (list.count < count &&
+           SUCCEEDED(wallpaper->GetMonitorDevicePathAt(list.count, &list.ids[list.count])) &&
+           list.ids[list.count] != nullptr) {
+        ++list.count;
+    }
+    char16_t device[DEVICE_PATH_UNITS];
+    DevicePathOf(WindowMonitor(window), device);
+    return FindMonitorId(reinterpret_cast<const char16_t* const*>(list.ids), list.count, device);
+}
+
+void FreeIds(const MonitorIds& list) {
+    for (UINT i = 0; i < list.count; ++i) {
+        ole.freeMemory(list.ids[i]);
+    }
+}
+
+// A slideshow that can move on, for the window's own monitor: with one monitor the
+// interface takes no ID (null), with more none of the others is the window's to move.
+bool SlideshowRuns(HWND window) {
     IDesktopWallpaper* wallpaper = OpenDesktopWallpaper();
     if (wallpaper == nullptr) {
         return false;
     }
     DESKTOP_SLIDESHOW_STATE state = DESKTOP_SLIDESHOW_STATE(0);
-    const bool runs = SUCCEEDED(wallpaper->GetStatus(&state)) && SlideshowCanAdvance(state);
+    bool runs = SUCCEEDED(wallpaper->GetStatus(&state)) && SlideshowCanAdvance(state);
+    if (runs && GetSystemMetrics(SM_CMONITORS) > 1) {
+        MonitorIds list;
+        runs = OwnMonitor(wallpaper, window, list) >= 0;
+        FreeIds(list);
+    }
     wallpaper->Release();
     return runs;
 }
@@ -81,25 +120,12 @@ void NextPicture(HWND window) {
     if (wallpaper == nullptr) {
         return;
     }
-    char16_t device[DEVICE_PATH_UNITS];
-    DevicePathOf(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), device);
-    // More monitors than the image cache values can name are not looked at.
-    LPWSTR ids[MAX_MONITOR_CACHES] = {};
-    UINT count = 0;
-    if (FAILED(wallpaper->GetMonitorDevicePathCount(&count))) {
-        count = 0;
+    MonitorIds list;
+    const int32_t mine = OwnMonitor(wallpaper, window, list);
+    if (mine >= 0 || GetSystemMetrics(SM_CMONITORS) <= 1) {
+        wallpaper->AdvanceSlideshow(mine >= 0 ? list.ids[mine] : nullptr, DSD_FORWARD);
     }
-    count = count < MAX_MONITOR_CACHES ? count : MAX_MONITOR_CACHES;
-    for (UINT i = 0; i < count; ++i) {
-        if (FAILED(wallpaper->GetMonitorDevicePathAt(i, &ids[i])) || ids[i] == nullptr) {
-            count = i;  // the list ends at the first that cannot be read
-        }
-    }
-    const int32_t mine = FindMonitorId(reinterpret_cast<const char16_t* const*>(ids), count, device);
-    wallpaper->AdvanceSlideshow(mine >= 0 ? ids[mine] : nullptr, DSD_FORWARD);
-    for (UINT i = 0; i < count; ++i) {
-        ole.freeMemory(ids[i]);
-    }
+    FreeIds(list);
     wallpaper->Release();
 }
 
@@ -130,9 +156,10 @@ void AddPictureItems(HWND window) {
     }
 }
 
-void UpdatePictureItems(HWND) {
+void UpdatePictureItems(HWND window) {
+    UpdateSignInItem();
     const char16_t* path = ShownPath();
-    EnableItem(MENU_NEXT_PICTURE, SlideshowRuns());
+    EnableItem(MENU_NEXT_PICTURE, SlideshowRuns(window));
     EnableItem(MENU_OPEN_PICTURE, FileExists(path));
     EnableItem(MENU_COPY_PATH, path[0] != 0);
 }

@@ -34,5 +34,8 @@ inline int32_t ClampToInt32(int64_t value) {
 
 WindowPoint InitialPosition(int32_t width, int32_t height);
 WindowPoint KeepPosition(PriorRect prior, int32_t width, int32_t height);
+// The point of a window at rect that KeepPosition holds in place (to a pixel) whatever
+// the new size: the monitor under it is the window's, so a layout never changes it.
+WindowPoint AnchorPoint(PriorRect rect);
 uint32_t CurrentFrameStyle();
 FrameExtra CurrentFrameExtra();

@@ -23,7 +23,7 @@ POINT WorkspaceOrigin(HWND window) {
     }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    if (!GetMonitorInfoW(WindowMonitor(window), &monitor)) {
         return POINT{0, 0};
     }
     return POINT{monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};

@@ -667,10 +667,10 @@ void SetMonitorImageCache(int index, const std::wstring& path, const std::wstrin
     SetRegistryValue(DESKTOP_KEY, name.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
 }
 
-std::wstring MonitorDeviceForCache() {
+std::wstring MonitorDeviceForCache(POINT at) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof(info);
-    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY), &info);
     DISPLAY_DEVICEW display{};
     display.cb = sizeof(display);
     EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME);

@@ -24,13 +24,16 @@ struct ScenarioRegistration {
 };
 
 // A line starting with SCENARIO(name) becomes the CTest test e2e.name; a line starting
-// with I386_SCENARIO(name) also becomes i386.name, run against the i386 build.
+// with I386_SCENARIO(name) also becomes i386.name, run against the i386 build; one with
+// DUAL_SCENARIO(name) becomes e2e.dual.name, on two monitors side by side: 0,0 to
+// 1280,800 (primary) and 1280,0 to 2304,768, outside any virtual desktop.
 #define NUVELO_SCENARIO(name)                                                \
     static void Scenario_##name();                                           \
     static ScenarioRegistration registration_##name(#name, Scenario_##name); \
     static void Scenario_##name()
 #define SCENARIO(name) NUVELO_SCENARIO(name)
 #define I386_SCENARIO(name) NUVELO_SCENARIO(name)
+#define DUAL_SCENARIO(name) NUVELO_SCENARIO(name)
 
 // Each failed check prints "file:line: what" with expected and actual values and marks
 // the scenario failed; the scenario goes on unless the check is a REQUIRE, which returns
@@ -202,7 +205,7 @@ void SetImageCache(const std::wstring& path);
 // TranscodedImageCache_NNN (0 to 999), device from byte 544. The primary monitor's device
 // path as the program reads it, its class identifier in lower case as Windows writes it.
 void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device);
-std::wstring MonitorDeviceForCache();
+std::wstring MonitorDeviceForCache(POINT at = POINT{0, 0});  // of the monitor there
 // The general forms behind the four above.
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);

@@ -686,3 +686,48 @@ I386_SCENARIO(display_scale_150) {
     CHECK_EQ(30, centred.bottom - centred.top);
     CHECK_EQ((work.cy - 30) * 5 / 10, centred.top);
 }
+
+// On two monitors, each window shows the picture of the monitor under its anchor: one
+// started on each, a change of one monitor's picture, a move by another program, and a
+// window across the border whose long name puts most of it on the right monitor: it
+// keeps the left's picture, its labels untouched for three seconds.
+DUAL_SCENARIO(window_shows_its_monitors_picture) {
+    const std::wstring left = MonitorDeviceForCache(), right = MonitorDeviceForCache(POINT{1500, 100});
+    const std::wstring longName = L" Harbour at dawn seen from the old lighthouse steps ";
+    SetMonitorImageCache(0, L"C:\\Pictures\\" + longName.substr(1, longName.size() - 2) + L".jpg", left);
+    SetMonitorImageCache(1, L"C:\\Pictures\\Sky.jpg", right);
+    StartedProcess copy = StartNuvelo(L"l1500 y100", CopyTargetAs(L"Wall2.exe"));
+    LabelsNow second = {WaitForMainWindow(copy, StartTimeout(), L"Wall2"), {L" Sky "}, nullptr};
+    StartedProcess nuvelo = StartNuvelo(L"l100 y100");
+    LabelsNow first = {WaitForMainWindow(nuvelo, StartTimeout()), {longName}, nullptr};
+    REQUIRE(left != right && first.main != nullptr && second.main != nullptr);
+    CHECK(WaitUntil(LabelsAre, &first, ReactionTimeout()) &&
+          WaitUntil(LabelsAre, &second, ReactionTimeout()));
+    const HWND firstLabel = FirstLabel(first.main);
+    SetMonitorImageCache(1, L"C:\\Pictures\\Canyon.jpg", right);
+    second.texts = {L" Canyon "};
+    CHECK(WaitUntil(LabelsAre, &second, ReactionTimeout()));
+    PassTime(500);
+    CHECK(FirstLabel(first.main) == firstLabel);
+    for (const int x : {1600, 300}) {
+        SetWindowPos(first.main, nullptr, x, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        first.texts = {x > 1280 ? L" Canyon " : longName};
+        CHECK(WaitUntil(LabelsAre, &first, 1000));
+    }
+    EndProcess(nuvelo);
+
+    nuvelo = StartNuvelo(L"l1150 y100");
+    first = {WaitForMainWindow(nuvelo, StartTimeout()), {longName}, nullptr};
+    REQUIRE(WaitUntil(LabelsAre, &first, ReactionTimeout()));
+    const RECT r = WindowRectOf(first.main);
+    CHECK(r.left == 1150 && r.right - 1280 > 1280 - r.left);
+    int changes = 0;
+    const DWORD start = GetTickCount();
+    for (HWND label = FirstLabel(first.main), seen; GetTickCount() - start < 3000; label = seen) {
+        PassTime(20);
+        seen = FirstLabel(first.main);
+        changes += seen != label;
+    }
+    CHECK_EQ(0, changes);
+    CHECK(LabelsAre(&first));
+}

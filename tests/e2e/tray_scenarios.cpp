@@ -163,6 +163,7 @@ struct MenuItemRow {
     int top;
     int bottom;  // exclusive, screen coordinates
     bool enabled;
+    int left;  // the leftmost ink: a check mark stands left of every item's text
 };
 
 // The menu's item rows from the top: runs of pixel rows that hold text. Separators are
@@ -179,6 +180,7 @@ std::vector<MenuItemRow> ReadMenuRows(HWND menu) {
     for (int y = 2; y <= height - 2; ++y) {
         bool hasText = false;
         bool hasGrey = false;
+        int left = width;
         for (int x = 2; y < height - 2 && x < width - 2; ++x) {
             COLORREF pixel = pixels[static_cast<size_t>(y) * width + x];
             int brightest = GetRValue(pixel);
@@ -186,14 +188,16 @@ std::vector<MenuItemRow> ReadMenuRows(HWND menu) {
             brightest = GetBValue(pixel) > brightest ? GetBValue(pixel) : brightest;
             hasText = hasText || brightest < 0x40;
             hasGrey = hasGrey || brightest < 0x90;
+            left = brightest < 0x90 && x < left ? x : left;
         }
         bool lineHasInk = y < height - 2 && (hasText || hasGrey);
         if (lineHasInk && !inRow) {
             inRow = true;
-            row = {rect.top + y, 0, false};
+            row = {rect.top + y, 0, false, width};
         }
         if (lineHasInk) {
             row.enabled = row.enabled || hasText;
+            row.left = left < row.left ? left : row.left;
         }
         if (!lineHasInk && inRow) {
             inRow = false;
@@ -771,8 +775,9 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
-// open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
+// The last four rows of the tray menu, or of the title bar's (Alt+Space): next picture,
+// open picture, copy path, start at sign-in. Above them: the window's five, Close (and
+// Wine's "About Wine").
 std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
                                       HWND main,
                                       MenuQuery& menu,
@@ -788,10 +793,10 @@ std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
     }
     PassTimeWith(session, 300);  // let the menu finish painting
     std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
-    if (!CHECK(rows.size() >= 9)) {
+    if (!CHECK(rows.size() >= 10)) {
         return {};
     }
-    return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
+    return std::vector<MenuItemRow>(rows.end() - 4, rows.end());
 }
 
 bool Never(void*) {
@@ -810,6 +815,17 @@ void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
     const RECT rect = WindowRectOf(menu.found);
     ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
     CHECK(WaitWith(session, MenuClosed, &menu, ReactionTimeout()));
+}
+
+const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t SWITCH_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+
+// The Run value named after the caption; "-" when there is none.
+std::wstring RunValue() {
+    wchar_t command[2048] = L"-";
+    DWORD size = sizeof(command) - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, RUN_KEY, L"Nuvelo", RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
 }
 
 }  // namespace
@@ -838,7 +854,7 @@ I386_SCENARIO(picture_menu_items) {
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
 
     DebugSession session;
-    REQUIRE(StartDebugged(session, L"i"));
+    REQUIRE(StartDebugged(session, L"i  e"));
     MainQuery query = {session.main.id, nullptr};
     REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
     HWND main = query.found;
@@ -846,7 +862,7 @@ I386_SCENARIO(picture_menu_items) {
     MenuQuery menu = {session.main.id, nullptr};
 
     std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
+    REQUIRE(rows.size() == 4);
     CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
     Choose(&session, menu, rows[0]);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
@@ -864,13 +880,13 @@ I386_SCENARIO(picture_menu_items) {
         CloseClipboard();
     }
     rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
+    REQUIRE(rows.size() == 4);
     Choose(&session, menu, rows[2]);
     CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
 
     rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
+    REQUIRE(rows.size() == 4);
     Choose(&session, menu, rows[1]);
     if (session.childCommandLines.empty()) {
         WaitForChildProcess(session, ReactionTimeout());
@@ -886,7 +902,7 @@ I386_SCENARIO(picture_menu_items) {
     for (DWORD status : {1, 3}) {
         SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
         rows = OpenMenuRows(&session, main, menu, status == 3);
-        REQUIRE(rows.size() == 3);
+        REQUIRE(rows.size() == 4);
         CHECK_EQ(status == 3, rows[0].enabled);
         CHECK(rows[1].enabled && rows[2].enabled);
         if (status == 1) {
@@ -903,11 +919,72 @@ I386_SCENARIO(picture_menu_items) {
     RemoveTestClasses();
     DeleteFileW(picture.c_str());
     rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
+    REQUIRE(rows.size() == 4);
     CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
     PressKey(VK_ESCAPE);
     CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
     CHECK(!session.mainExited && IsWindowVisible(main));
     CHECK_EQ(1, session.childCommandLines.size());
+
+    // "Start at sign-in" writes the quoted path and the options as given, is checked at
+    // the next opening and removes the value when chosen again. A value of another program
+    // shows unchecked and is replaced; this program's path in other letters is its own;
+    // Task Manager's "off" shows unchecked, and the choice clears it.
+    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e";
+    const std::wstring none = L"-", other = L"\"C:\\Other\\Nuvelo.exe\" d1", oursInOtherLetters = Lower(ours);
+    const BYTE off[12] = {3, 0, 0, 0, 0x17, 0x79, 0xbd, 1, 0x17, 0xd9, 0xd1, 1};
+    DeleteRegistryValue(RUN_KEY, L"Nuvelo");
+    DeleteRegistryValue(SWITCH_KEY, L"Nuvelo");
+    struct SignInRow {
+        const std::wstring* before;  // null: as the previous choice left it
+        bool switchedOff;
+        bool checked;
+        const std::wstring* after;
+    } signInRows[] = {
+        {nullptr, false, false, &ours}, {nullptr, false, true, &none},
+        {&other, false, false, &ours},  {&oursInOtherLetters, false, true, &none},
+        {&ours, true, false, &ours},
+    };
+    for (const SignInRow& row : signInRows) {
+        if (row.before != nullptr) {
+            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before->c_str(),
+                             static_cast<DWORD>((row.before->size() + 1) * sizeof(wchar_t)));
+        }
+        if (row.switchedOff) {
+            SetRegistryValue(SWITCH_KEY, L"Nuvelo", REG_BINARY, off, sizeof(off));
+        }
+        rows = OpenMenuRows(&session, main, menu);
+        REQUIRE(rows.size() == 4);
+        CHECK_EQ(row.checked, rows[3].left + 4 < rows[2].left);
+        Choose(&session, menu, rows[3]);
+        auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
+        WaitWith(&session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
+        CHECK_TEXT(*row.after, RunValue());
+        CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+              ERROR_FILE_NOT_FOUND);
+    }
     CloseDebugged(session, main);
+}
+
+// On the right one of two monitors, "next picture" moves that monitor's slideshow on;
+// greyed while the slideshow lists the other monitor only.
+DUAL_SCENARIO(next_picture_of_the_right_monitor) {
+    SetWallpaperSource(L"C:\\Pictures\\Beach.jpg");
+    RegisterTestClasses(L"notepad.exe");
+    const std::wstring left = MonitorDeviceForCache() + L'\0', right = MonitorDeviceForCache(POINT{1500, 0});
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    TrayStart start = StartWithIcon(L"i l1500 y100");
+    MenuQuery menu = {start.process.id, nullptr};
+    for (const std::wstring& monitors : {left + right + L'\0', left}) {
+        SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
+                       static_cast<DWORD>(monitors.size() * 2 + 2));
+        const std::vector<MenuItemRow> rows = OpenMenuRows(nullptr, start.main, menu);
+        REQUIRE(rows.size() == 3);
+        CHECK_EQ(monitors != left, rows[0].enabled);
+        Choose(nullptr, menu, rows[monitors != left ? 0 : 2]);
+    }
+    std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
+    CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
+    CloseAndExpectZero(start);
 }
