@@ -1,9 +1,12 @@
 #include "wallpaper/lines.h"
 
+#include "base/settings.h"
+
 LineLabel lines[MAX_LINES];
 int32_t lineCount;
 char16_t currentPath[TEXT_UNITS];
 char16_t previousPath[TEXT_UNITS];
+char16_t currentTitle[TEXT_UNITS];
 
 namespace {
 
@@ -86,6 +89,63 @@ void SplitWallpaperPath(const char16_t* path,
         }
     }
     result->count = count;
+}
+
+namespace {
+
+// The file's lines with title in place of its name. Split as with the extension shown:
+// the title has no extension to lose, and a file name without a full stop would let the
+// cut fall in a folder's name. In line 0 the title replaces what follows the last
+// backslash (the whole line when only the name is there), so that the rest of the path
+// on one line keeps its folders; a cut falls between two characters.
+void SplitTitledPath(const char16_t* path, const char16_t* title, SplitLines* result) {
+    SplitWallpaperPath(path, settings.maxLines, settings.restOnLastLine, 1, 0, result);
+    char16_t(&line)[TEXT_UNITS] = result->text[0];
+    size_t name = TextLength(line, ArrayCount(line));
+    while (name > 1 && line[name - 1] != BACKSLASH) {
+        --name;
+    }
+    line[name > 1 ? name : 0] = 0;
+    if (!AppendText(line, title)) {
+        const size_t n = TextLength(line, ArrayCount(line));
+        if (line[n - 1] >= 0xD800 && line[n - 1] <= 0xDBFF) {
+            line[n - 1] = 0;  // the first half of a pair whose second did not fit
+        }
+    }
+    for (int32_t i = 0; i < result->count && settings.padLines; ++i) {
+        PadLine(result->text[i]);
+    }
+}
+
+}  // namespace
+
+int TakeWallpaperPath(int read, const char16_t* text, const char16_t* title) {
+    lineCount = 0;
+    for (LineLabel& line : lines) {
+        line = LineLabel{};
+    }
+    if (!read) {
+        return 0;
+    }
+    // Two refreshes (the slideshow timer and the change notice) may read the same
+    // change: only a new path makes the shown one the previous.
+    if (!TextEquals(text, currentPath)) {
+        CopyText(previousPath, currentPath);
+        CopyText(currentPath, text);
+    }
+    CopyText(currentTitle, title);
+    SplitLines split;
+    if (title[0] != 0) {
+        SplitTitledPath(text, title, &split);
+    } else {
+        SplitWallpaperPath(text, settings.maxLines, settings.restOnLastLine, settings.showExtension,
+                           settings.padLines, &split);
+    }
+    for (int32_t i = 0; i < split.count; ++i) {
+        CopyText(lines[i].text, split.text[i]);
+    }
+    lineCount = split.count;
+    return 1;
 }
 
 // The registry gives bytes, not a text: only whole code units count (an odd last

@@ -152,7 +152,8 @@ void Layout(HWND window, int fromOptions, const PictureRead* read) {
     const PriorRect prior = fromOptions ? PriorRect{} : RestoredRect(window);
     DestroyLabels();
     if (read != nullptr) {
-        TakeWallpaperPath(read->ok, read->path);  // a failed read leaves no lines, and the layout goes on
+        // A failed read leaves no lines, and the layout goes on.
+        TakeWallpaperPath(read->ok, read->path, read->title);
     }
 
     // Measured without a frame; hidden from here on, so no half-built window is shown.
@@ -198,10 +199,15 @@ void EndGdiMeasuring(GdiMeasuring* measuring) {
     }
 }
 
-int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
+int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS], char16_t (&title)[TEXT_UNITS]) {
     char16_t monitor[DEVICE_PATH_UNITS];
     MonitorDevicePath(window, monitor);
-    return ReadWallpaperPath(monitor, path);
+    title[0] = 0;
+    if (!ReadWallpaperPath(monitor, path)) {
+        return 0;
+    }
+    ReadSpotlightTitle(path, title);
+    return 1;
 }
 
 // Before the first placement the window stands nowhere yet: the primary monitor's picture.
@@ -215,7 +221,7 @@ int LayoutLabels(HWND window, int initial, int reread) {
             return 0;
         }
     } else if (reread) {
-        read.ok = ReadPictureOfWindow(window, read.path);
+        read.ok = ReadPictureOfWindow(window, read.path, read.title);
     }
     return LayoutAtWindowDpi(window, initial, !initial && reread ? &read : nullptr);
 }

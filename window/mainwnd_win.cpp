@@ -284,8 +284,8 @@ LRESULT OnDisplayChange(HWND window) {
 
 }  // namespace
 
-// One read per refresh. Only another picture, or labels that a failed read took away,
-// are worth a new layout: the notice has usually shown a change before the tick comes,
+// One read per refresh. Only another picture or title, or labels that a failed read took
+// away, are worth a new layout: the notice has usually shown a change before the tick comes,
 // and a slideshow that Windows pauses (on battery) ticks with the same picture.
 // newPicture (the tick, the notice): a failed read empties a window that shows a name,
 // and a new name restarts the automatic minimise and shows the window. Otherwise (the
@@ -297,9 +297,10 @@ void Refresh(HWND window, bool newPicture) {
         return;
     }
     PictureRead read;
-    read.ok = ReadPictureOfWindow(window, read.path);
+    read.ok = ReadPictureOfWindow(window, read.path, read.title);
     const int shown = lineCount > 0;
-    if (read.ok ? shown && TextEquals(read.path, currentPath) : !shown || !newPicture) {
+    const int same = TextEquals(read.path, currentPath) && TextEquals(read.title, currentTitle);
+    if (read.ok ? shown && same : !shown || !newPicture) {
         return;
     }
     const BOOL visible = IsWindowVisible(window);

@@ -32,6 +32,8 @@ struct SavedValue {
     std::vector<BYTE> data;
 };
 std::vector<SavedValue> savedValues;
+// Keys a scenario's values made, each with the shallowest of its parents that was missing.
+std::vector<std::pair<std::wstring, std::wstring>> createdKeys;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
@@ -571,6 +573,13 @@ void RestoreRegistry() {
         RegCloseKey(handle);
     }
     savedValues.clear();
+    for (const auto& [key, firstMissing] : createdKeys) {
+        for (std::wstring path = key; RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS &&
+                                      path.size() > firstMissing.size();) {
+            path.resize(path.rfind(L'\\'));  // deepest first, up to the first one missing
+        }
+    }
+    createdKeys.clear();
 }
 
 }  // namespace
@@ -578,6 +587,15 @@ void RestoreRegistry() {
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     SaveValueOnce(key, name);
     HKEY handle;
+    for (size_t end = 0; end != std::wstring::npos;) {
+        end = std::wstring(key).find(L'\\', end + 1);
+        const std::wstring part = std::wstring(key).substr(0, end);
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, part.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+            createdKeys.emplace_back(key, part);  // the shallowest missing: the cleanup removes it
+            break;
+        }
+        RegCloseKey(handle);
+    }
     LONG status =
         RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
     if (status == ERROR_SUCCESS) {

@@ -185,7 +185,7 @@ const ProbeInput& ProbeInputSeen();
 // ---------------------------------------------------------------------------
 // Registry of the current user. The first change of a value in a scenario records its
 // prior state; the scenario's cleanup puts every recorded value back (or deletes it
-// when it did not exist).
+// when it did not exist), and removes the keys that setting a value made.
 
 extern const wchar_t WALLPAPER_KEY[];  // Software\Microsoft\Internet Explorer\Desktop\General
 extern const wchar_t SLIDESHOW_KEY[];  // Control Panel\Personalization\Desktop Slideshow
