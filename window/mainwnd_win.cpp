@@ -19,22 +19,7 @@
 #include "window/signin_win.h"
 #include "window/tray_win.h"
 
-HINSTANCE appInstance;
-HBRUSH backBrush;
-HBRUSH keyBrush;
-HFONT labelFont;
-HMENU sysMenu;
-
-HICON LoadProgramIcon(int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageW(appInstance, L"Icon", IMAGE_ICON, GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
-
 namespace {
-
-// The file the pending Explorer open is for, taken at the click: a slideshow refresh
-// before the open fires must not change what the user clicked on.
-char16_t explorerTarget[TEXT_UNITS];
 
 // Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE the system's move loop drives the window:
 // a layout that hid it would blink and leave the loop moving a hidden window. Between
@@ -150,27 +135,6 @@ void OnSlideshowTimer(HWND window) {
     Refresh(window, true);
 }
 
-// A double quote in the path would end the quoted argument early and hand Explorer the
-// rest as arguments of its own.
-int ContainsQuote(const char16_t* text) {
-    for (; *text != 0; ++text) {
-        if (*text == u'"') {
-            return 1;
-        }
-    }
-    return 0;
-}
-
-void OnOpenExplorerTimer(HWND window) {
-    KillTimer(window, TIMER_OPEN_EXPLORER);
-    if (ContainsQuote(explorerTarget)) {
-        return;
-    }
-    char16_t parameters[EXPLORER_PARAMETER_UNITS];
-    FormatExplorerParameters(explorerTarget, parameters);
-    ShellExecuteW(nullptr, nullptr, L"explorer.exe", Wide(parameters), nullptr, SW_SHOW);
-}
-
 void OnAutoExitTimer(HWND window) {
     // A pending Explorer open is left alone: the quit ends the loop before it fires.
     KillTimer(window, TIMER_SLIDESHOW);
@@ -195,7 +159,7 @@ LRESULT OnTimer(HWND window, WPARAM id) {
             OnSlideshowTimer(window);
             break;
         case TIMER_OPEN_EXPLORER:
-            OnOpenExplorerTimer(window);
+            OpenScheduledExplorer(window);
             break;
         case TIMER_AUTO_EXIT:
             OnAutoExitTimer(window);
@@ -311,19 +275,6 @@ void Refresh(HWND window, bool newPicture) {
     if (newPicture || visible) {
         ShowWindow(window, SW_SHOWNA);
     }
-}
-
-void ScheduleExplorerOpen(HWND window) {
-    const char16_t* target = currentPath;
-    if (KeyHeld(VK_SHIFT)) {
-        if (previousPath[0] == 0) {
-            return;
-        }
-        target = previousPath;
-    }
-    CopyText(explorerTarget, target);
-    // Waiting out the double-click time lets a double-click cancel the open.
-    SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
