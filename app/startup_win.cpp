@@ -68,8 +68,10 @@ void RunMessageLoop() {
 
 int RunApplication(HINSTANCE instance, int showCommand) {
     // A drive without its medium (a slideshow on a card or a disc) fails its reads
-    // quietly instead of asking for a disk; the bits the starter set stay.
-    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // quietly instead of asking for a disk; the bits the starter set stay (the first
+    // call answers them).
+    const UINT quiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    SetErrorMode(SetErrorMode(quiet) | quiet);
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr) {

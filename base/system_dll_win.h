@@ -36,7 +36,10 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name) {
     if (folder == 0 || folder >= MAX_PATH) {
         return nullptr;
     }
-    const size_t length = wcslen(name);
+    size_t length = 0;
+    while (name[length] != 0) {
+        ++length;
+    }
     if (folder + 1 + length >= MAX_PATH) {
         return nullptr;
     }

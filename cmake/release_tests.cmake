@@ -166,11 +166,14 @@ if(CHECK STREQUAL "headers")
     # menu items (COM looked up at run time, the clipboard) to 47.5 KiB; the monitor taken
     # at the window's anchor, the menu that waits for nothing, "start at sign-in" (the Run
     # value and Task Manager's switch) and the move to the Recycle Bin (the shell's file
-    # operation with its progress sink, the older call beside it, the question) to 53 KiB.
-    # A flag or a record that puts it above 53 KiB should be a decision, not an accident.
+    # operation with its progress sink, the older call beside it, the question) to 53 KiB;
+    # Windows Spotlight's titles (the JSON reader of its registry value) to 57 KiB. Imports
+    # that repeated one already there and functions without a section each of their own
+    # brought it back to 55.5 KiB.
+    # A flag or a record that puts it above 55.5 KiB should be a decision, not an accident.
     file(SIZE ${EXE64} size64)
-    if(size64 GREATER 54272)
-        fail("${EXE64} is ${size64} bytes, more than 53 KiB")
+    if(size64 GREATER 56832)
+        fail("${EXE64} is ${size64} bytes, more than 55.5 KiB")
     endif()
     # Both programs declare per-monitor awareness (what Windows 10 reads) and still
     # import only what they did: the DPI functions newer than Windows 7 are looked up

@@ -1,5 +1,7 @@
 #include "wallpaper/registry_win.h"
 
+#include <cstdlib>
+
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
@@ -202,8 +204,7 @@ int ReadSpotlightTitle(const char16_t* path, char16_t (&title)[TEXT_UNITS]) {
     if (RegQueryValueExW(key, CREATIVES_VALUE, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
         type == REG_SZ && bytes <= SPOTLIGHT_VALUE_BYTES) {
         const size_t valueRoom = (bytes + 7) & ~size_t{7};  // the work after it, aligned
-        BYTE* block =
-            static_cast<BYTE*>(HeapAlloc(GetProcessHeap(), 0, valueRoom + SpotlightWorkBytes(bytes / 2)));
+        BYTE* block = static_cast<BYTE*>(malloc(valueRoom + SpotlightWorkBytes(bytes / 2)));
         if (block != nullptr) {
             // A value grown since the size was asked is too large for the block: no title
             // now, and the change's notice reads it again.
@@ -212,7 +213,7 @@ int ReadSpotlightTitle(const char16_t* path, char16_t (&title)[TEXT_UNITS]) {
                 found = FindSpotlightTitle(reinterpret_cast<const char16_t*>(block), bytes / 2, path,
                                            block + valueRoom, title);
             }
-            HeapFree(GetProcessHeap(), 0, block);
+            free(block);
         }
     }
     RegCloseKey(key);
@@ -284,7 +285,7 @@ void PostWallpaperNoticesTo(HWND window) {
 void StopWatchingWallpaperKeys() {
     if (waiter != nullptr) {
         SetEvent(stopWaiter);
-        WaitForSingleObject(waiter, INFINITE);
+        WaitForMultipleObjects(1, &waiter, FALSE, INFINITE);
         CloseHandle(waiter);
         waiter = nullptr;
     }

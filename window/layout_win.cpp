@@ -28,9 +28,13 @@ void SelectFont(GdiMeasuring* measuring, HGDIOBJ font) {
 // a device context cannot be deleted.
 void GdiCreateLabelFont(void* context, int32_t height) {
     GdiMeasuring* measuring = static_cast<GdiMeasuring*>(context);
-    const HFONT font = CreateFontW(height, 0, 0, 0, settings.fontWeight, 0, 0, 0, DEFAULT_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, Wide(settings.fontFace));
+    // The zeros are the default precision, clipping, quality, pitch and family.
+    LOGFONTW face{};
+    face.lfHeight = height;
+    face.lfWeight = settings.fontWeight;
+    face.lfCharSet = DEFAULT_CHARSET;
+    CopyText(reinterpret_cast<char16_t*>(face.lfFaceName), ArrayCount(face.lfFaceName), settings.fontFace);
+    const HFONT font = CreateFontIndirectW(&face);
     SelectFont(measuring, font);
     if (labelFont != nullptr) {
         DeleteObject(labelFont);
@@ -104,7 +108,7 @@ void MakeDefaultLabelFont(HDC dc) {
     if (layoutDpi != systemFontDpi) {
         LOGFONTW face{};
         GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(face), &face);
-        face.lfHeight = MulDiv(face.lfHeight, layoutDpi, systemFontDpi);
+        face.lfHeight = ScaleBetweenDpis(face.lfHeight, layoutDpi, systemFontDpi);
         font = CreateFontIndirectW(&face);
         const TEXTMETRICW given = MetricsOf(dc, font);
         NONCLIENTMETRICSW metrics{};

@@ -147,7 +147,7 @@ bool RegisteredAsImage(const wchar_t* extension) {
     return extension[0] != 0 &&
            RegGetValueW(HKEY_CLASSES_ROOT, extension, L"PerceivedType", RRF_RT_REG_SZ, nullptr, perceived,
                         &bytes) == ERROR_SUCCESS &&
-           lstrcmpiW(perceived, L"image") == 0;
+           CompareStringOrdinal(perceived, -1, L"image", -1, TRUE) == CSTR_EQUAL;
 }
 
 // A wallpaper value may name a program, a shortcut or a script, which the "open" verb

@@ -106,7 +106,10 @@ PriorRect RestoredRect(HWND window) {
         GetWindowPlacement(window, &placement);
         const POINT origin = WorkspaceOrigin(window);
         rect = placement.rcNormalPosition;
-        OffsetRect(&rect, origin.x, origin.y);
+        rect.left += origin.x;
+        rect.right += origin.x;
+        rect.top += origin.y;
+        rect.bottom += origin.y;
     } else {
         GetWindowRect(window, &rect);
     }

@@ -18,6 +18,10 @@ int32_t MulDivRounded(int32_t value, int32_t numerator, int32_t denominator) {
 
 }  // namespace
 
+int32_t ScaleBetweenDpis(int32_t value, int32_t dpi, int32_t fromDpi) {
+    return MulDivRounded(value, dpi, fromDpi);
+}
+
 int32_t ScaleToDpi(int32_t value, int32_t dpi) {
     return MulDivRounded(value, dpi, BASE_DPI);
 }

@@ -27,6 +27,8 @@ extern int32_t positionDpi;
 // value as it is.
 int32_t ScaleToDpi(int32_t value, int32_t dpi);
 int32_t ScaleFromDpi(int32_t pixels, int32_t dpi);
+// value × dpi / fromDpi, rounded the same way.
+int32_t ScaleBetweenDpis(int32_t value, int32_t dpi, int32_t fromDpi);
 
 // The font of labels without one of their own. At the system font's DPI none: they show
 // the system font as it was made. At another, the system font with its height scaled;
