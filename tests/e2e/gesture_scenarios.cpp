@@ -721,12 +721,10 @@ DUAL_SCENARIO(window_shows_its_monitors_picture) {
     REQUIRE(WaitUntil(LabelsAre, &first, ReactionTimeout()));
     const RECT r = WindowRectOf(first.main);
     CHECK(r.left == 1150 && r.right - 1280 > 1280 - r.left);
+    const HWND label = FirstLabel(first.main);
     int changes = 0;
-    const DWORD start = GetTickCount();
-    for (HWND label = FirstLabel(first.main), seen; GetTickCount() - start < 3000; label = seen) {
-        PassTime(20);
-        seen = FirstLabel(first.main);
-        changes += seen != label;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000; PassTime(20)) {
+        changes += FirstLabel(first.main) != label;
     }
     CHECK_EQ(0, changes);
     CHECK(LabelsAre(&first));

@@ -846,10 +846,6 @@ bool Shows(HWND main, const wchar_t* name) {
     return shown.find(name) != std::wstring::npos;
 }
 
-bool ShowsSecond(void* main) {
-    return Shows(static_cast<HWND>(main), L"Second picture");
-}
-
 const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t SWITCH_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
@@ -861,22 +857,12 @@ std::wstring RunValue() {
     return command;
 }
 
-bool BoxGone(void* query) {
-    return !BoxShown(query);
-}
-
-bool FileThere(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
-// The picture's items of the tray menu (the system menu), with the tests' stand-in
-// desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
-// path" and "open picture" take the exact path, and each item is greyed when it could
-// do nothing. The menu waits for nothing: a new picture that arrives while it is open is
-// shown once it closes, and the items act on the picture shown at its opening. The
-// i386 build runs the first round only, and the move to the Recycle Bin.
+// The tray menu's picture items, with the tests' stand-in wallpaper class: "next picture"
+// moves this monitor's slideshow on, "copy path" and "open picture" take the exact path,
+// greyed when they could do nothing; they act on the picture shown at the menu's opening.
+// The i386 build runs "next picture" and the move to the Recycle Bin only.
 I386_SCENARIO(picture_menu_items) {
     // The bin is the desktop's trash folder, which every test run of this machine shares.
     const std::wstring name = L"港の朝 été " + std::to_wstring(GetCurrentProcessId()) + L".nuvelotest";
@@ -896,13 +882,11 @@ I386_SCENARIO(picture_menu_items) {
     SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
 
     DebugSession session;
-    PictureMenu m = {&session, nullptr, {}};
     REQUIRE(StartDebugged(session, L"i  e"));
-    MainQuery query = {m.session->main.id, nullptr};
+    MainQuery query = {session.main.id, nullptr};
     REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    m.main = query.found;
+    PictureMenu m = {&session, query.found, {session.main.id, nullptr}};
     REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
-    m.menu = {m.session->main.id, nullptr};
 
     Pick(m, OpenPictureMenu(m, "yyyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
@@ -912,28 +896,26 @@ I386_SCENARIO(picture_menu_items) {
     CHECK_TEXT(advances, Advances());
 
     // "Move to Recycle Bin" asks first, naming the file, "No" the default; "No" keeps the
-    // file, "Yes" puts it into the bin (kept there, not destroyed) and moves the
-    // slideshow on, once.
+    // file, "Yes" moves it into the bin (kept, not destroyed) and the slideshow on, once.
     wchar_t trash[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"NUVELO_TEST_TRASH", trash, MAX_PATH);
     std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
     std::replace(binned.begin(), binned.end(), L'/', L'\\');
-    for (int answer : {IDNO, IDYES}) {
-        if (answer == IDNO && IsI386Target()) {
-            continue;
-        }
+    auto there = [](const auto& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    auto gone = [](void* box) { return !BoxShown(box); };
+    for (int answer : IsI386Target() ? std::vector<int>{IDYES} : std::vector<int>{IDNO, IDYES}) {
         Pick(m, OpenPictureMenu(m, "yyyy"), 3);
-        BoxQuery box = {m.session->main.id, nullptr};
+        BoxQuery box = {session.main.id, nullptr};
         REQUIRE(WaitWith(m.session, BoxShown, &box, ReactionTimeout()));
         CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
         CHECK(GetWindow(box.box, GW_OWNER) == m.main);
         CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
         CloseMessageBox(box.box, answer);
-        CHECK(WaitWith(m.session, BoxGone, &box, ReactionTimeout()));
+        CHECK(WaitWith(m.session, gone, &box, ReactionTimeout()));
         advances += answer == IDYES ? advance : L"";
         CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
-        CHECK_EQ(answer == IDNO, FileThere(picture));
-        CHECK_EQ(answer == IDYES, FileThere(binned));
+        CHECK_EQ(answer == IDNO, there(picture));
+        CHECK_EQ(answer == IDYES, there(binned));
     }
     DeleteFileW(binned.c_str());
     DeleteFileW(
@@ -956,16 +938,17 @@ I386_SCENARIO(picture_menu_items) {
     Pick(m, rows, 2);
     CHECK(WaitWith(m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
-    CHECK(WaitWith(m.session, ShowsSecond, m.main, ReactionTimeout()));
+    auto showsSecond = [](void* main) { return Shows(static_cast<HWND>(main), L"Second picture"); };
+    CHECK(WaitWith(m.session, showsSecond, m.main, ReactionTimeout()));
 
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
-    if (m.session->childCommandLines.empty()) {
+    if (session.childCommandLines.empty()) {
         WaitForChildProcess(session, ReactionTimeout());
     }
     // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
-        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
-                                                   L"\"") != std::wstring::npos);
+    if (CHECK_EQ(1, session.childCommandLines.size())) {
+        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
+                                                L"\"") != std::wstring::npos);
     }
     // Opening the menu does not look at the disk: a file that is gone leaves "open
     // picture" and "move to the bin" enabled; choosing them starts nothing and asks
@@ -974,7 +957,7 @@ I386_SCENARIO(picture_menu_items) {
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
     Pick(m, OpenPictureMenu(m, "yyyy"), 3);
     PassTimeWith(m.session, 1000);
-    BoxQuery noBox = {m.session->main.id, nullptr};
+    BoxQuery noBox = {session.main.id, nullptr};
     CHECK(!BoxShown(&noBox));
     TestFile(L"Second picture.nuvelotest");
     RegisterTestClasses(openCommand, L"application");
@@ -994,32 +977,29 @@ I386_SCENARIO(picture_menu_items) {
     DeleteFileW(second.c_str());
     Pick(m, OpenPictureMenu(m, "nyyy"), -1);
     PassTimeWith(m.session, 1000);
-    CHECK(!m.session->mainExited && IsWindowVisible(m.main));
-    CHECK_EQ(1, m.session->childCommandLines.size());
+    CHECK(!session.mainExited && IsWindowVisible(m.main));
+    CHECK_EQ(1, session.childCommandLines.size());
 
-    // "Start at sign-in" writes the quoted path and the options as given, is checked at
-    // the next opening and removes the value when chosen again. A value of another program
-    // shows unchecked and is replaced; this program's path in other letters is its own;
-    // Task Manager's "off" shows unchecked, and the choice clears it.
-    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e";
-    const std::wstring none = L"-", other = L"\"C:\\Other\\Nuvelo.exe\" d1", oursInOtherLetters = Lower(ours);
+    // "Start at sign-in" writes the quoted path and the options as given, then shows checked
+    // and removes the value when chosen again; another program's value shows unchecked and
+    // is replaced, ours in other letters is ours; Task Manager's "off" shows unchecked and
+    // the choice clears it.
+    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e", other = L"\"C:\\Other\\Nuvelo.exe\" d1";
     const BYTE off[12] = {3, 0, 0, 0, 0x17, 0x79, 0xbd, 1, 0x17, 0xd9, 0xd1, 1};
     DeleteRegistryValue(RUN_KEY, L"Nuvelo");
     DeleteRegistryValue(SWITCH_KEY, L"Nuvelo");
-    struct SignInRow {
-        const std::wstring* before;  // null: as the previous choice left it
-        bool switchedOff;
-        bool checked;
-        const std::wstring* after;
+    const struct {
+        std::wstring before;  // empty: as the previous choice left it
+        bool switchedOff, checked;
+        std::wstring after;  // "-": no value
     } signInRows[] = {
-        {nullptr, false, false, &ours}, {nullptr, false, true, &none},
-        {&other, false, false, &ours},  {&oursInOtherLetters, false, true, &none},
-        {&ours, true, false, &ours},
+        {L"", false, false, ours},        {L"", false, true, L"-"},  {other, false, false, ours},
+        {Lower(ours), false, true, L"-"}, {ours, true, false, ours},
     };
-    for (const SignInRow& row : signInRows) {
-        if (row.before != nullptr) {
-            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before->c_str(),
-                             static_cast<DWORD>((row.before->size() + 1) * sizeof(wchar_t)));
+    for (const auto& row : signInRows) {
+        if (!row.before.empty()) {
+            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before.c_str(),
+                             static_cast<DWORD>((row.before.size() + 1) * sizeof(wchar_t)));
         }
         if (row.switchedOff) {
             SetRegistryValue(SWITCH_KEY, L"Nuvelo", REG_BINARY, off, sizeof(off));
@@ -1029,8 +1009,8 @@ I386_SCENARIO(picture_menu_items) {
         CHECK_EQ(row.checked, rows[MENU_ROWS - 1].left + 4 < rows[MENU_ROWS - 2].left);
         Pick(m, rows, MENU_ROWS - 1);
         auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
-        WaitWith(m.session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
-        CHECK_TEXT(*row.after, RunValue());
+        WaitWith(m.session, written, const_cast<std::wstring*>(&row.after), ReactionTimeout());
+        CHECK_TEXT(row.after, RunValue());
         CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
               ERROR_FILE_NOT_FOUND);
     }
