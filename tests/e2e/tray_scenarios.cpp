@@ -53,26 +53,27 @@ bool AreaAsBefore(void* context) {
     return !AreaDiffers(context);
 }
 
-struct MainQuery {
+// The process's top-level window of that class (MAIN, MENU, BOX) that is shown first in z-order.
+const wchar_t MAIN[] = L"Nuvelo", MENU[] = L"#32768", BOX[] = L"#32770";
+struct ShownWindow {
     DWORD processId;
+    const wchar_t* className;
     HWND found;
 };
 
-BOOL CALLBACK FindVisibleMain(HWND window, LPARAM parameter) {
-    MainQuery* query = reinterpret_cast<MainQuery*>(parameter);
-    if (WindowProcessId(window) == query->processId && ClassNameOf(window) == L"Nuvelo" &&
-        IsWindowVisible(window)) {
-        query->found = window;
-        return FALSE;
+bool IsShown(void* context) {
+    ShownWindow* query = static_cast<ShownWindow*>(context);
+    query->found = nullptr;
+    for (HWND window : ProcessWindows(query->processId)) {
+        if (query->found == nullptr && IsWindowVisible(window) && ClassNameOf(window) == query->className) {
+            query->found = window;
+        }
     }
-    return TRUE;
+    return query->found != nullptr;
 }
 
-bool MainShown(void* context) {
-    MainQuery* query = static_cast<MainQuery*>(context);
-    query->found = nullptr;
-    EnumWindows(FindVisibleMain, reinterpret_cast<LPARAM>(query));
-    return query->found != nullptr;
+bool IsGone(void* context) {
+    return !IsShown(context);
 }
 
 // Wine's taskbar makes one owner-drawn button per window, its control id the window.
@@ -133,32 +134,6 @@ void ParkCursor(POINT at) {
 // another process here, so the items' states are read from what the menu shows: an
 // enabled item's text is black (smoothed at its edges), a greyed one's no darker than
 // mid grey. The frame and the separators are lighter than both.
-
-struct MenuQuery {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownMenu(HWND window, LPARAM parameter) {
-    MenuQuery* query = reinterpret_cast<MenuQuery*>(parameter);
-    if (ClassNameOf(window) == L"#32768" && IsWindowVisible(window) &&
-        WindowProcessId(window) == query->processId) {
-        query->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool MenuShown(void* context) {
-    MenuQuery* query = static_cast<MenuQuery*>(context);
-    query->found = nullptr;
-    EnumWindows(FindShownMenu, reinterpret_cast<LPARAM>(query));
-    return query->found != nullptr;
-}
-
-bool MenuClosed(void* context) {
-    return !MenuShown(context);
-}
 
 struct MenuItemRow {
     int top;
@@ -239,8 +214,8 @@ TrayStart StartWithIcon(const std::wstring& arguments) {
     if (start.process.process == nullptr) {
         return start;
     }
-    MainQuery query = {start.process.id, nullptr};
-    if (CHECK(WaitUntil(MainShown, &query, StartTimeout()))) {
+    ShownWindow query = {start.process.id, MAIN, nullptr};
+    if (CHECK(WaitUntil(IsShown, &query, StartTimeout()))) {
         start.main = query.found;
         CHECK(WaitUntil(IconShown, start.main, ReactionTimeout()));
     }
@@ -364,28 +339,6 @@ bool WarningIconShown(void* context) {
     return watch->differences == 0;
 }
 
-struct BoxQuery {
-    DWORD processId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-    BoxQuery* query = reinterpret_cast<BoxQuery*>(parameter);
-    if (WindowProcessId(window) == query->processId && ClassNameOf(window) == L"#32770" &&
-        IsWindowVisible(window)) {
-        query->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool BoxShown(void* context) {
-    BoxQuery* query = static_cast<BoxQuery*>(context);
-    query->box = nullptr;
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(query));
-    return query->box != nullptr;
-}
-
 }  // namespace
 
 // With i the icon is there while the program runs and the window has no taskbar button
@@ -450,8 +403,8 @@ I386_SCENARIO(tray_left_button_gestures) {
     const std::wstring expected = std::wstring(L"/select,\"") + TRAY_WALLPAPER + L"\"";
     DebugSession session;
     REQUIRE(StartDebugged(session, L"i M"));
-    MainQuery query = {session.main.id, nullptr};
-    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
+    ShownWindow query = {session.main.id, MAIN, nullptr};
+    REQUIRE(RunDebugLoop(session, IsShown, &query, StartTimeout()));
     HWND main = query.found;
     REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
     const DWORD doubleClick = GetDoubleClickTime();
@@ -515,8 +468,8 @@ I386_SCENARIO(tray_left_button_gestures) {
     }
     PassTimeWith(&session, quietTime);
     CHECK_EQ(2, session.childCommandLines.size());
-    MenuQuery menu = {session.main.id, nullptr};
-    CHECK(!MenuShown(&menu));
+    ShownWindow menu = {session.main.id, MENU, nullptr};
+    CHECK(!IsShown(&menu));
 
     // A slideshow refresh between the press and the open shows another file; Explorer
     // still gets the one that was shown when the icon was pressed. Both are posted, so
@@ -543,15 +496,15 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     REQUIRE(start.main != nullptr);
     const POINT cursor = {1000, 250};
     ParkCursor(cursor);
-    MenuQuery menu = {start.process.id, nullptr};
+    ShownWindow menu = {start.process.id, MENU, nullptr};
 
     // The press alone opens nothing.
     IconEvent(start.main, WM_RBUTTONDOWN);
     PassTime(700);
-    CHECK(!MenuShown(&menu));
+    CHECK(!IsShown(&menu));
 
     IconEvent(start.main, WM_RBUTTONUP);
-    REQUIRE(WaitUntil(MenuShown, &menu, ReactionTimeout()));
+    REQUIRE(WaitUntil(IsShown, &menu, ReactionTimeout()));
     RECT rect = WindowRectOf(menu.found);
     CHECK_EQ(cursor.x, rect.right);
     CHECK_EQ(cursor.y, rect.top);
@@ -559,14 +512,14 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     const bool normal[5] = {false, true, false, true, false};
     CheckMenuStates(ReadMenuRows(menu.found), normal);
     PressKey(VK_ESCAPE);
-    CHECK(WaitUntil(MenuClosed, &menu, ReactionTimeout()));
+    CHECK(WaitUntil(IsGone, &menu, ReactionTimeout()));
     CHECK(!IsIconic(start.main));
 
     PostMessageW(start.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     REQUIRE(WaitUntil(Iconic, start.main, ReactionTimeout()));
     ParkCursor(cursor);
     IconEvent(start.main, WM_RBUTTONUP);
-    REQUIRE(WaitUntil(MenuShown, &menu, ReactionTimeout()));
+    REQUIRE(WaitUntil(IsShown, &menu, ReactionTimeout()));
     PassTime(300);
     std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
     // Wine's own initialisation of a system menu that is about to open enables Move
@@ -577,7 +530,7 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     REQUIRE(!rows.empty());
     RECT menuRect = WindowRectOf(menu.found);
     ClickAt((menuRect.left + menuRect.right) / 2, (rows[0].top + rows[0].bottom) / 2);
-    CHECK(WaitUntil(MenuClosed, &menu, ReactionTimeout()));
+    CHECK(WaitUntil(IsGone, &menu, ReactionTimeout()));
     CHECK(WaitUntil(RestoredAndShown, start.main, ReactionTimeout()));
 
     CloseAndExpectZero(start);
@@ -603,25 +556,25 @@ I386_SCENARIO(tray_refused_shows_warning) {
 
         StartedProcess nuvelo = StartNuvelo(L"i");
         REQUIRE(nuvelo.process != nullptr);
-        BoxQuery query = {nuvelo.id, nullptr};
-        REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
+        ShownWindow query = {nuvelo.id, BOX, nullptr};
+        REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
         if (!wallpaper) {
-            CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+            CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.found));
             CHECK_EQ(0, standIn.requests.size());
-            CloseMessageBox(query.box);
+            CloseMessageBox(query.found);
             struct Warning {
-                BoxQuery query;
+                ShownWindow query;
                 const wchar_t* text;
-            } next = {{nuvelo.id, nullptr}, warning};
+            } next = {{nuvelo.id, BOX, nullptr}, warning};
             REQUIRE(WaitUntil(
                 [](void* context) {
                     Warning* w = static_cast<Warning*>(context);
-                    return BoxShown(&w->query) && MessageBoxMessage(w->query.box) == w->text;
+                    return IsShown(&w->query) && MessageBoxMessage(w->query.found) == w->text;
                 },
                 &next, ReactionTimeout()));
             query = next.query;
         }
-        HWND box = query.box;
+        HWND box = query.found;
         CHECK_TEXT(warning, MessageBoxMessage(box));
         CHECK_TEXT(L"Nuvelo", WindowText(box));
         HWND main = FindWindowW(L"Nuvelo", nullptr);
@@ -675,8 +628,8 @@ I386_SCENARIO(tray_removal_reaches_the_shell) {
 
     StartedProcess nuvelo = StartNuvelo(L"i");
     REQUIRE(nuvelo.process != nullptr);
-    MainQuery query = {nuvelo.id, nullptr};
-    REQUIRE(WaitUntil(MainShown, &query, StartTimeout()));
+    ShownWindow query = {nuvelo.id, MAIN, nullptr};
+    REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
     HWND main = query.found;
     size_t wanted = 1;
     CHECK(WaitUntil(RequestsSeen, &wanted, ReactionTimeout()));
@@ -708,15 +661,15 @@ I386_SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
 
     StartedProcess nuvelo = StartNuvelo(L"q1 i");
     REQUIRE(nuvelo.process != nullptr);
-    BoxQuery query = {nuvelo.id, nullptr};
-    REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
-    CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+    ShownWindow query = {nuvelo.id, BOX, nullptr};
+    REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
+    CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.found));
     PassTime(2000);
-    CHECK(IsWindowVisible(query.box));
+    CHECK(IsWindowVisible(query.found));
     CHECK(!HasExited(nuvelo));
     CHECK_EQ(0, standIn.requests.size());
 
-    CloseMessageBox(query.box);
+    CloseMessageBox(query.found);
     CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
     DWORD exitCode = STILL_ACTIVE;
     CHECK(WaitForExit(nuvelo, 0, &exitCode));
@@ -779,7 +732,7 @@ bool ClipboardHolds(void* text) {
 struct PictureMenu {
     DebugSession* session;  // null for a program started without the debugger
     HWND main;
-    MenuQuery menu;
+    ShownWindow menu;
 };
 
 // The menu's own rows, below the window's five, Close and Wine's "About Wine": next
@@ -795,7 +748,7 @@ std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bo
     } else {
         IconEvent(m.main, WM_RBUTTONUP);
     }
-    if (!CHECK(WaitWith(m.session, MenuShown, &m.menu, ReactionTimeout()))) {
+    if (!CHECK(WaitWith(m.session, IsShown, &m.menu, ReactionTimeout()))) {
         return {};
     }
     PassTimeWith(m.session, 300);  // let the menu finish painting
@@ -818,7 +771,7 @@ void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
     } else {
         PressKey(VK_ESCAPE);
     }
-    CHECK(WaitWith(m.session, MenuClosed, &m.menu, ReactionTimeout()));
+    CHECK(WaitWith(m.session, IsGone, &m.menu, ReactionTimeout()));
 }
 
 // Closes the window and expects exit code 0: COM, started by the menus, ends as well.
@@ -883,9 +836,9 @@ I386_SCENARIO(picture_menu_items) {
 
     DebugSession session;
     REQUIRE(StartDebugged(session, L"i  e"));
-    MainQuery query = {session.main.id, nullptr};
-    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    PictureMenu m = {&session, query.found, {session.main.id, nullptr}};
+    ShownWindow query = {session.main.id, MAIN, nullptr};
+    REQUIRE(RunDebugLoop(session, IsShown, &query, StartTimeout()));
+    PictureMenu m = {&session, query.found, {session.main.id, MENU, nullptr}};
     REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
 
     Pick(m, OpenPictureMenu(m, "yyyy"), 0);
@@ -902,16 +855,15 @@ I386_SCENARIO(picture_menu_items) {
     std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
     std::replace(binned.begin(), binned.end(), L'/', L'\\');
     auto there = [](const auto& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
-    auto gone = [](void* box) { return !BoxShown(box); };
     for (int answer : IsI386Target() ? std::vector<int>{IDYES} : std::vector<int>{IDNO, IDYES}) {
         Pick(m, OpenPictureMenu(m, "yyyy"), 3);
-        BoxQuery box = {session.main.id, nullptr};
-        REQUIRE(WaitWith(m.session, BoxShown, &box, ReactionTimeout()));
-        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
-        CHECK(GetWindow(box.box, GW_OWNER) == m.main);
-        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
-        CloseMessageBox(box.box, answer);
-        CHECK(WaitWith(m.session, gone, &box, ReactionTimeout()));
+        ShownWindow box = {session.main.id, BOX, nullptr};
+        REQUIRE(WaitWith(m.session, IsShown, &box, ReactionTimeout()));
+        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.found));
+        CHECK(GetWindow(box.found, GW_OWNER) == m.main);
+        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.found, IDNO)) & BS_TYPEMASK);
+        CloseMessageBox(box.found, answer);
+        CHECK(WaitWith(m.session, IsGone, &box, ReactionTimeout()));
         advances += answer == IDYES ? advance : L"";
         CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
         CHECK_EQ(answer == IDNO, there(picture));
@@ -957,8 +909,8 @@ I386_SCENARIO(picture_menu_items) {
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
     Pick(m, OpenPictureMenu(m, "yyyy"), 3);
     PassTimeWith(m.session, 1000);
-    BoxQuery noBox = {session.main.id, nullptr};
-    CHECK(!BoxShown(&noBox));
+    ShownWindow noBox = {session.main.id, BOX, nullptr};
+    CHECK(!IsShown(&noBox));
     TestFile(L"Second picture.nuvelotest");
     RegisterTestClasses(openCommand, L"application");
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
@@ -1008,11 +960,14 @@ I386_SCENARIO(picture_menu_items) {
         REQUIRE(rows.size() == MENU_ROWS);
         CHECK_EQ(row.checked, rows[MENU_ROWS - 1].left + 4 < rows[MENU_ROWS - 2].left);
         Pick(m, rows, MENU_ROWS - 1);
-        auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
-        WaitWith(m.session, written, const_cast<std::wstring*>(&row.after), ReactionTimeout());
+        // The last row's Run value is as before: the switch's removal shows the choice done.
+        auto done = [](void* after) {
+            return RunValue() == *static_cast<const std::wstring*>(after) &&
+                   RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr,
+                                nullptr) == ERROR_FILE_NOT_FOUND;
+        };
+        CHECK(WaitWith(m.session, done, const_cast<std::wstring*>(&row.after), ReactionTimeout()));
         CHECK_TEXT(row.after, RunValue());
-        CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-              ERROR_FILE_NOT_FOUND);
     }
     CloseDebugged(session, m.main);
 }
@@ -1026,7 +981,7 @@ DUAL_SCENARIO(next_picture_of_the_right_monitor) {
     const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
     TrayStart start = StartWithIcon(L"i l1500 y100");
-    PictureMenu m = {nullptr, start.main, {start.process.id, nullptr}};
+    PictureMenu m = {nullptr, start.main, {start.process.id, MENU, nullptr}};
     for (const std::wstring& monitors : {left + right + L'\0', left}) {
         SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
                        static_cast<DWORD>(monitors.size() * 2 + 2));
