@@ -687,10 +687,9 @@ I386_SCENARIO(display_scale_150) {
     CHECK_EQ((work.cy - 30) * 5 / 10, centred.top);
 }
 
-// On two monitors, each window shows the picture of the monitor under its anchor: one
-// started on each, a change of one monitor's picture, a move by another program, and a
-// window across the border whose long name puts most of it on the right monitor: it
-// keeps the left's picture, its labels untouched for three seconds.
+// On two monitors, each window shows the picture of the monitor under its anchor: one started
+// on each, a change of one monitor's picture, a move by another program, and a window across
+// the border, most of it on the right: it keeps the left's picture, its labels untouched.
 DUAL_SCENARIO(window_shows_its_monitors_picture) {
     const std::wstring left = MonitorDeviceForCache(), right = MonitorDeviceForCache(POINT{1500, 100});
     const std::wstring longName = L" Harbour at dawn seen from the old lighthouse steps ";

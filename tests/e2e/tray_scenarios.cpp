@@ -879,10 +879,7 @@ I386_SCENARIO(picture_menu_items) {
 
     // A new picture while the menu is open waits for it to close; "copy path" copies the
     // one shown when it opened (the one just moved to the bin).
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
+    OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard();
     std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyyy");
     SetWallpaperSource(second);
     PassTimeWith(m.session, 1000);
