@@ -32,8 +32,7 @@ struct SavedValue {
     std::vector<BYTE> data;
 };
 std::vector<SavedValue> savedValues;
-// Keys a scenario's values made, each with the shallowest of its parents that was missing.
-std::vector<std::pair<std::wstring, std::wstring>> createdKeys;
+std::vector<std::wstring> createdKeys;  // by a scenario's values, parents first
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
@@ -573,11 +572,8 @@ void RestoreRegistry() {
         RegCloseKey(handle);
     }
     savedValues.clear();
-    for (const auto& [key, firstMissing] : createdKeys) {
-        for (std::wstring path = key; RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS &&
-                                      path.size() > firstMissing.size();) {
-            path.resize(path.rfind(L'\\'));  // deepest first, up to the first one missing
-        }
+    for (auto key = createdKeys.rbegin(); key != createdKeys.rend(); ++key) {
+        RegDeleteKeyW(HKEY_CURRENT_USER, key->c_str());
     }
     createdKeys.clear();
 }
@@ -591,8 +587,8 @@ void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const
         end = std::wstring(key).find(L'\\', end + 1);
         const std::wstring part = std::wstring(key).substr(0, end);
         if (RegOpenKeyExW(HKEY_CURRENT_USER, part.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
-            createdKeys.emplace_back(key, part);  // the shallowest missing: the cleanup removes it
-            break;
+            createdKeys.push_back(part);
+            continue;
         }
         RegCloseKey(handle);
     }

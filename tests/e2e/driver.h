@@ -25,8 +25,7 @@ struct ScenarioRegistration {
 
 // A line starting with SCENARIO(name) becomes the CTest test e2e.name; a line starting
 // with I386_SCENARIO(name) also becomes i386.name, run against the i386 build; one with
-// DUAL_SCENARIO(name) becomes e2e.dual.name, on two monitors side by side: 0,0 to
-// 1280,800 (primary) and 1280,0 to 2304,768, outside any virtual desktop.
+// DUAL_SCENARIO(name) becomes e2e.dual.name, on two monitors (README.md).
 #define NUVELO_SCENARIO(name)                                                \
     static void Scenario_##name();                                           \
     static ScenarioRegistration registration_##name(#name, Scenario_##name); \
@@ -213,10 +212,9 @@ void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
 // The registry as the target sees it: KEY_WOW64_32KEY for the i386 build.
 REGSAM TargetView();
 // The tests' stand-in desktop wallpaper class (tests/server, built beside the target)
-// and a file type ".nuvelotest" whose open command is openCommand and whose
-// PerceivedType is perceivedType, both under HKLM\Software\Classes (the only place Wine
-// looks classes up). The runner removes them, and the server's HKCU values, before and
-// after every scenario.
+// and a file type ".nuvelotest" of openCommand and perceivedType, both under
+// HKLM\Software\Classes (the only place Wine looks classes up). The runner removes them,
+// and the server's HKCU values, before and after every scenario.
 void RegisterTestClasses(const std::wstring& openCommand, const wchar_t* perceivedType = L"image");
 void RemoveTestClasses();
 extern const wchar_t WALLPAPER_SERVER_KEY[];  // HKCU: Status, Monitors, Calls

@@ -687,10 +687,9 @@ I386_SCENARIO(display_scale_150) {
     CHECK_EQ((work.cy - 30) * 5 / 10, centred.top);
 }
 
-// On two monitors, each window shows the picture of the monitor under its anchor: one
-// started on each, a change of one monitor's picture, a move by another program, and a
-// window across the border whose long name puts most of it on the right monitor: it
-// keeps the left's picture, its labels untouched for three seconds.
+// On two monitors, each window shows the picture of the monitor under its anchor: one started
+// on each, a change of one monitor's picture, a move by another program, and a window across
+// the border, most of it on the right: it keeps the left's picture, its labels untouched.
 DUAL_SCENARIO(window_shows_its_monitors_picture) {
     const std::wstring left = MonitorDeviceForCache(), right = MonitorDeviceForCache(POINT{1500, 100});
     const std::wstring longName = L" Harbour at dawn seen from the old lighthouse steps ";
@@ -721,12 +720,10 @@ DUAL_SCENARIO(window_shows_its_monitors_picture) {
     REQUIRE(WaitUntil(LabelsAre, &first, ReactionTimeout()));
     const RECT r = WindowRectOf(first.main);
     CHECK(r.left == 1150 && r.right - 1280 > 1280 - r.left);
+    const HWND label = FirstLabel(first.main);
     int changes = 0;
-    const DWORD start = GetTickCount();
-    for (HWND label = FirstLabel(first.main), seen; GetTickCount() - start < 3000; label = seen) {
-        PassTime(20);
-        seen = FirstLabel(first.main);
-        changes += seen != label;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < 3000; PassTime(20)) {
+        changes += FirstLabel(first.main) != label;
     }
     CHECK_EQ(0, changes);
     CHECK(LabelsAre(&first));

@@ -53,26 +53,27 @@ bool AreaAsBefore(void* context) {
     return !AreaDiffers(context);
 }
 
-struct MainQuery {
+// The process's top-level window of that class (MAIN, MENU, BOX) that is shown first in z-order.
+const wchar_t MAIN[] = L"Nuvelo", MENU[] = L"#32768", BOX[] = L"#32770";
+struct ShownWindow {
     DWORD processId;
+    const wchar_t* className;
     HWND found;
 };
 
-BOOL CALLBACK FindVisibleMain(HWND window, LPARAM parameter) {
-    MainQuery* query = reinterpret_cast<MainQuery*>(parameter);
-    if (WindowProcessId(window) == query->processId && ClassNameOf(window) == L"Nuvelo" &&
-        IsWindowVisible(window)) {
-        query->found = window;
-        return FALSE;
+bool IsShown(void* context) {
+    ShownWindow* query = static_cast<ShownWindow*>(context);
+    query->found = nullptr;
+    for (HWND window : ProcessWindows(query->processId)) {
+        if (query->found == nullptr && IsWindowVisible(window) && ClassNameOf(window) == query->className) {
+            query->found = window;
+        }
     }
-    return TRUE;
+    return query->found != nullptr;
 }
 
-bool MainShown(void* context) {
-    MainQuery* query = static_cast<MainQuery*>(context);
-    query->found = nullptr;
-    EnumWindows(FindVisibleMain, reinterpret_cast<LPARAM>(query));
-    return query->found != nullptr;
+bool IsGone(void* context) {
+    return !IsShown(context);
 }
 
 // Wine's taskbar makes one owner-drawn button per window, its control id the window.
@@ -133,32 +134,6 @@ void ParkCursor(POINT at) {
 // another process here, so the items' states are read from what the menu shows: an
 // enabled item's text is black (smoothed at its edges), a greyed one's no darker than
 // mid grey. The frame and the separators are lighter than both.
-
-struct MenuQuery {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK FindShownMenu(HWND window, LPARAM parameter) {
-    MenuQuery* query = reinterpret_cast<MenuQuery*>(parameter);
-    if (ClassNameOf(window) == L"#32768" && IsWindowVisible(window) &&
-        WindowProcessId(window) == query->processId) {
-        query->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool MenuShown(void* context) {
-    MenuQuery* query = static_cast<MenuQuery*>(context);
-    query->found = nullptr;
-    EnumWindows(FindShownMenu, reinterpret_cast<LPARAM>(query));
-    return query->found != nullptr;
-}
-
-bool MenuClosed(void* context) {
-    return !MenuShown(context);
-}
 
 struct MenuItemRow {
     int top;
@@ -239,8 +214,8 @@ TrayStart StartWithIcon(const std::wstring& arguments) {
     if (start.process.process == nullptr) {
         return start;
     }
-    MainQuery query = {start.process.id, nullptr};
-    if (CHECK(WaitUntil(MainShown, &query, StartTimeout()))) {
+    ShownWindow query = {start.process.id, MAIN, nullptr};
+    if (CHECK(WaitUntil(IsShown, &query, StartTimeout()))) {
         start.main = query.found;
         CHECK(WaitUntil(IconShown, start.main, ReactionTimeout()));
     }
@@ -364,28 +339,6 @@ bool WarningIconShown(void* context) {
     return watch->differences == 0;
 }
 
-struct BoxQuery {
-    DWORD processId;
-    HWND box;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-    BoxQuery* query = reinterpret_cast<BoxQuery*>(parameter);
-    if (WindowProcessId(window) == query->processId && ClassNameOf(window) == L"#32770" &&
-        IsWindowVisible(window)) {
-        query->box = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool BoxShown(void* context) {
-    BoxQuery* query = static_cast<BoxQuery*>(context);
-    query->box = nullptr;
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(query));
-    return query->box != nullptr;
-}
-
 }  // namespace
 
 // With i the icon is there while the program runs and the window has no taskbar button
@@ -450,8 +403,8 @@ I386_SCENARIO(tray_left_button_gestures) {
     const std::wstring expected = std::wstring(L"/select,\"") + TRAY_WALLPAPER + L"\"";
     DebugSession session;
     REQUIRE(StartDebugged(session, L"i M"));
-    MainQuery query = {session.main.id, nullptr};
-    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
+    ShownWindow query = {session.main.id, MAIN, nullptr};
+    REQUIRE(RunDebugLoop(session, IsShown, &query, StartTimeout()));
     HWND main = query.found;
     REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
     const DWORD doubleClick = GetDoubleClickTime();
@@ -515,8 +468,8 @@ I386_SCENARIO(tray_left_button_gestures) {
     }
     PassTimeWith(&session, quietTime);
     CHECK_EQ(2, session.childCommandLines.size());
-    MenuQuery menu = {session.main.id, nullptr};
-    CHECK(!MenuShown(&menu));
+    ShownWindow menu = {session.main.id, MENU, nullptr};
+    CHECK(!IsShown(&menu));
 
     // A slideshow refresh between the press and the open shows another file; Explorer
     // still gets the one that was shown when the icon was pressed. Both are posted, so
@@ -543,15 +496,15 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     REQUIRE(start.main != nullptr);
     const POINT cursor = {1000, 250};
     ParkCursor(cursor);
-    MenuQuery menu = {start.process.id, nullptr};
+    ShownWindow menu = {start.process.id, MENU, nullptr};
 
     // The press alone opens nothing.
     IconEvent(start.main, WM_RBUTTONDOWN);
     PassTime(700);
-    CHECK(!MenuShown(&menu));
+    CHECK(!IsShown(&menu));
 
     IconEvent(start.main, WM_RBUTTONUP);
-    REQUIRE(WaitUntil(MenuShown, &menu, ReactionTimeout()));
+    REQUIRE(WaitUntil(IsShown, &menu, ReactionTimeout()));
     RECT rect = WindowRectOf(menu.found);
     CHECK_EQ(cursor.x, rect.right);
     CHECK_EQ(cursor.y, rect.top);
@@ -559,14 +512,14 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     const bool normal[5] = {false, true, false, true, false};
     CheckMenuStates(ReadMenuRows(menu.found), normal);
     PressKey(VK_ESCAPE);
-    CHECK(WaitUntil(MenuClosed, &menu, ReactionTimeout()));
+    CHECK(WaitUntil(IsGone, &menu, ReactionTimeout()));
     CHECK(!IsIconic(start.main));
 
     PostMessageW(start.main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     REQUIRE(WaitUntil(Iconic, start.main, ReactionTimeout()));
     ParkCursor(cursor);
     IconEvent(start.main, WM_RBUTTONUP);
-    REQUIRE(WaitUntil(MenuShown, &menu, ReactionTimeout()));
+    REQUIRE(WaitUntil(IsShown, &menu, ReactionTimeout()));
     PassTime(300);
     std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
     // Wine's own initialisation of a system menu that is about to open enables Move
@@ -577,7 +530,7 @@ I386_SCENARIO(tray_menu_follows_window_state) {
     REQUIRE(!rows.empty());
     RECT menuRect = WindowRectOf(menu.found);
     ClickAt((menuRect.left + menuRect.right) / 2, (rows[0].top + rows[0].bottom) / 2);
-    CHECK(WaitUntil(MenuClosed, &menu, ReactionTimeout()));
+    CHECK(WaitUntil(IsGone, &menu, ReactionTimeout()));
     CHECK(WaitUntil(RestoredAndShown, start.main, ReactionTimeout()));
 
     CloseAndExpectZero(start);
@@ -603,25 +556,25 @@ I386_SCENARIO(tray_refused_shows_warning) {
 
         StartedProcess nuvelo = StartNuvelo(L"i");
         REQUIRE(nuvelo.process != nullptr);
-        BoxQuery query = {nuvelo.id, nullptr};
-        REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
+        ShownWindow query = {nuvelo.id, BOX, nullptr};
+        REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
         if (!wallpaper) {
-            CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+            CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.found));
             CHECK_EQ(0, standIn.requests.size());
-            CloseMessageBox(query.box);
+            CloseMessageBox(query.found);
             struct Warning {
-                BoxQuery query;
+                ShownWindow query;
                 const wchar_t* text;
-            } next = {{nuvelo.id, nullptr}, warning};
+            } next = {{nuvelo.id, BOX, nullptr}, warning};
             REQUIRE(WaitUntil(
                 [](void* context) {
                     Warning* w = static_cast<Warning*>(context);
-                    return BoxShown(&w->query) && MessageBoxMessage(w->query.box) == w->text;
+                    return IsShown(&w->query) && MessageBoxMessage(w->query.found) == w->text;
                 },
                 &next, ReactionTimeout()));
             query = next.query;
         }
-        HWND box = query.box;
+        HWND box = query.found;
         CHECK_TEXT(warning, MessageBoxMessage(box));
         CHECK_TEXT(L"Nuvelo", WindowText(box));
         HWND main = FindWindowW(L"Nuvelo", nullptr);
@@ -675,8 +628,8 @@ I386_SCENARIO(tray_removal_reaches_the_shell) {
 
     StartedProcess nuvelo = StartNuvelo(L"i");
     REQUIRE(nuvelo.process != nullptr);
-    MainQuery query = {nuvelo.id, nullptr};
-    REQUIRE(WaitUntil(MainShown, &query, StartTimeout()));
+    ShownWindow query = {nuvelo.id, MAIN, nullptr};
+    REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
     HWND main = query.found;
     size_t wanted = 1;
     CHECK(WaitUntil(RequestsSeen, &wanted, ReactionTimeout()));
@@ -708,15 +661,15 @@ I386_SCENARIO(tray_set_up_and_removal_after_missing_wallpaper) {
 
     StartedProcess nuvelo = StartNuvelo(L"q1 i");
     REQUIRE(nuvelo.process != nullptr);
-    BoxQuery query = {nuvelo.id, nullptr};
-    REQUIRE(WaitUntil(BoxShown, &query, StartTimeout()));
-    CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.box));
+    ShownWindow query = {nuvelo.id, BOX, nullptr};
+    REQUIRE(WaitUntil(IsShown, &query, StartTimeout()));
+    CHECK_TEXT(L"レジストリに画像ファイル名が見つかりません  ", MessageBoxMessage(query.found));
     PassTime(2000);
-    CHECK(IsWindowVisible(query.box));
+    CHECK(IsWindowVisible(query.found));
     CHECK(!HasExited(nuvelo));
     CHECK_EQ(0, standIn.requests.size());
 
-    CloseMessageBox(query.box);
+    CloseMessageBox(query.found);
     CHECK(WaitUntil(Ended, &nuvelo, ReactionTimeout()));
     DWORD exitCode = STILL_ACTIVE;
     CHECK(WaitForExit(nuvelo, 0, &exitCode));
@@ -779,7 +732,7 @@ bool ClipboardHolds(void* text) {
 struct PictureMenu {
     DebugSession* session;  // null for a program started without the debugger
     HWND main;
-    MenuQuery menu;
+    ShownWindow menu;
 };
 
 // The menu's own rows, below the window's five, Close and Wine's "About Wine": next
@@ -795,7 +748,7 @@ std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bo
     } else {
         IconEvent(m.main, WM_RBUTTONUP);
     }
-    if (!CHECK(WaitWith(m.session, MenuShown, &m.menu, ReactionTimeout()))) {
+    if (!CHECK(WaitWith(m.session, IsShown, &m.menu, ReactionTimeout()))) {
         return {};
     }
     PassTimeWith(m.session, 300);  // let the menu finish painting
@@ -818,7 +771,7 @@ void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
     } else {
         PressKey(VK_ESCAPE);
     }
-    CHECK(WaitWith(m.session, MenuClosed, &m.menu, ReactionTimeout()));
+    CHECK(WaitWith(m.session, IsGone, &m.menu, ReactionTimeout()));
 }
 
 // Closes the window and expects exit code 0: COM, started by the menus, ends as well.
@@ -846,10 +799,6 @@ bool Shows(HWND main, const wchar_t* name) {
     return shown.find(name) != std::wstring::npos;
 }
 
-bool ShowsSecond(void* main) {
-    return Shows(static_cast<HWND>(main), L"Second picture");
-}
-
 const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const wchar_t SWITCH_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
@@ -861,22 +810,12 @@ std::wstring RunValue() {
     return command;
 }
 
-bool BoxGone(void* query) {
-    return !BoxShown(query);
-}
-
-bool FileThere(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 }  // namespace
 
-// The picture's items of the tray menu (the system menu), with the tests' stand-in
-// desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
-// path" and "open picture" take the exact path, and each item is greyed when it could
-// do nothing. The menu waits for nothing: a new picture that arrives while it is open is
-// shown once it closes, and the items act on the picture shown at its opening. The
-// i386 build runs the first round only, and the move to the Recycle Bin.
+// The tray menu's picture items, with the tests' stand-in wallpaper class: "next picture"
+// moves this monitor's slideshow on, "copy path" and "open picture" take the exact path,
+// greyed when they could do nothing; they act on the picture shown at the menu's opening.
+// The i386 build runs "next picture" and the move to the Recycle Bin only.
 I386_SCENARIO(picture_menu_items) {
     // The bin is the desktop's trash folder, which every test run of this machine shares.
     const std::wstring name = L"港の朝 été " + std::to_wstring(GetCurrentProcessId()) + L".nuvelotest";
@@ -896,13 +835,11 @@ I386_SCENARIO(picture_menu_items) {
     SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
 
     DebugSession session;
-    PictureMenu m = {&session, nullptr, {}};
     REQUIRE(StartDebugged(session, L"i  e"));
-    MainQuery query = {m.session->main.id, nullptr};
-    REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    m.main = query.found;
+    ShownWindow query = {session.main.id, MAIN, nullptr};
+    REQUIRE(RunDebugLoop(session, IsShown, &query, StartTimeout()));
+    PictureMenu m = {&session, query.found, {session.main.id, MENU, nullptr}};
     REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
-    m.menu = {m.session->main.id, nullptr};
 
     Pick(m, OpenPictureMenu(m, "yyyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
@@ -912,28 +849,25 @@ I386_SCENARIO(picture_menu_items) {
     CHECK_TEXT(advances, Advances());
 
     // "Move to Recycle Bin" asks first, naming the file, "No" the default; "No" keeps the
-    // file, "Yes" puts it into the bin (kept there, not destroyed) and moves the
-    // slideshow on, once.
+    // file, "Yes" moves it into the bin (kept, not destroyed) and the slideshow on, once.
     wchar_t trash[MAX_PATH] = L"";
     GetEnvironmentVariableW(L"NUVELO_TEST_TRASH", trash, MAX_PATH);
     std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
     std::replace(binned.begin(), binned.end(), L'/', L'\\');
-    for (int answer : {IDNO, IDYES}) {
-        if (answer == IDNO && IsI386Target()) {
-            continue;
-        }
+    auto there = [](const auto& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; };
+    for (int answer : IsI386Target() ? std::vector<int>{IDYES} : std::vector<int>{IDNO, IDYES}) {
         Pick(m, OpenPictureMenu(m, "yyyy"), 3);
-        BoxQuery box = {m.session->main.id, nullptr};
-        REQUIRE(WaitWith(m.session, BoxShown, &box, ReactionTimeout()));
-        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
-        CHECK(GetWindow(box.box, GW_OWNER) == m.main);
-        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
-        CloseMessageBox(box.box, answer);
-        CHECK(WaitWith(m.session, BoxGone, &box, ReactionTimeout()));
+        ShownWindow box = {session.main.id, BOX, nullptr};
+        REQUIRE(WaitWith(m.session, IsShown, &box, ReactionTimeout()));
+        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.found));
+        CHECK(GetWindow(box.found, GW_OWNER) == m.main);
+        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.found, IDNO)) & BS_TYPEMASK);
+        CloseMessageBox(box.found, answer);
+        CHECK(WaitWith(m.session, IsGone, &box, ReactionTimeout()));
         advances += answer == IDYES ? advance : L"";
         CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
-        CHECK_EQ(answer == IDNO, FileThere(picture));
-        CHECK_EQ(answer == IDYES, FileThere(binned));
+        CHECK_EQ(answer == IDNO, there(picture));
+        CHECK_EQ(answer == IDYES, there(binned));
     }
     DeleteFileW(binned.c_str());
     DeleteFileW(
@@ -945,10 +879,7 @@ I386_SCENARIO(picture_menu_items) {
 
     // A new picture while the menu is open waits for it to close; "copy path" copies the
     // one shown when it opened (the one just moved to the bin).
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        CloseClipboard();
-    }
+    OpenClipboard(nullptr) && EmptyClipboard() && CloseClipboard();
     std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyyy");
     SetWallpaperSource(second);
     PassTimeWith(m.session, 1000);
@@ -956,16 +887,17 @@ I386_SCENARIO(picture_menu_items) {
     Pick(m, rows, 2);
     CHECK(WaitWith(m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
-    CHECK(WaitWith(m.session, ShowsSecond, m.main, ReactionTimeout()));
+    auto showsSecond = [](void* main) { return Shows(static_cast<HWND>(main), L"Second picture"); };
+    CHECK(WaitWith(m.session, showsSecond, m.main, ReactionTimeout()));
 
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
-    if (m.session->childCommandLines.empty()) {
+    if (session.childCommandLines.empty()) {
         WaitForChildProcess(session, ReactionTimeout());
     }
     // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
-        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
-                                                   L"\"") != std::wstring::npos);
+    if (CHECK_EQ(1, session.childCommandLines.size())) {
+        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
+                                                L"\"") != std::wstring::npos);
     }
     // Opening the menu does not look at the disk: a file that is gone leaves "open
     // picture" and "move to the bin" enabled; choosing them starts nothing and asks
@@ -974,8 +906,8 @@ I386_SCENARIO(picture_menu_items) {
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
     Pick(m, OpenPictureMenu(m, "yyyy"), 3);
     PassTimeWith(m.session, 1000);
-    BoxQuery noBox = {m.session->main.id, nullptr};
-    CHECK(!BoxShown(&noBox));
+    ShownWindow noBox = {session.main.id, BOX, nullptr};
+    CHECK(!IsShown(&noBox));
     TestFile(L"Second picture.nuvelotest");
     RegisterTestClasses(openCommand, L"application");
     Pick(m, OpenPictureMenu(m, "yyyy"), 1);
@@ -994,32 +926,29 @@ I386_SCENARIO(picture_menu_items) {
     DeleteFileW(second.c_str());
     Pick(m, OpenPictureMenu(m, "nyyy"), -1);
     PassTimeWith(m.session, 1000);
-    CHECK(!m.session->mainExited && IsWindowVisible(m.main));
-    CHECK_EQ(1, m.session->childCommandLines.size());
+    CHECK(!session.mainExited && IsWindowVisible(m.main));
+    CHECK_EQ(1, session.childCommandLines.size());
 
-    // "Start at sign-in" writes the quoted path and the options as given, is checked at
-    // the next opening and removes the value when chosen again. A value of another program
-    // shows unchecked and is replaced; this program's path in other letters is its own;
-    // Task Manager's "off" shows unchecked, and the choice clears it.
-    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e";
-    const std::wstring none = L"-", other = L"\"C:\\Other\\Nuvelo.exe\" d1", oursInOtherLetters = Lower(ours);
+    // "Start at sign-in" writes the quoted path and the options as given, then shows checked
+    // and removes the value when chosen again; another program's value shows unchecked and
+    // is replaced, ours in other letters is ours; Task Manager's "off" shows unchecked and
+    // the choice clears it.
+    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e", other = L"\"C:\\Other\\Nuvelo.exe\" d1";
     const BYTE off[12] = {3, 0, 0, 0, 0x17, 0x79, 0xbd, 1, 0x17, 0xd9, 0xd1, 1};
     DeleteRegistryValue(RUN_KEY, L"Nuvelo");
     DeleteRegistryValue(SWITCH_KEY, L"Nuvelo");
-    struct SignInRow {
-        const std::wstring* before;  // null: as the previous choice left it
-        bool switchedOff;
-        bool checked;
-        const std::wstring* after;
+    const struct {
+        std::wstring before;  // empty: as the previous choice left it
+        bool switchedOff, checked;
+        std::wstring after;  // "-": no value
     } signInRows[] = {
-        {nullptr, false, false, &ours}, {nullptr, false, true, &none},
-        {&other, false, false, &ours},  {&oursInOtherLetters, false, true, &none},
-        {&ours, true, false, &ours},
+        {L"", false, false, ours},        {L"", false, true, L"-"},  {other, false, false, ours},
+        {Lower(ours), false, true, L"-"}, {ours, true, false, ours},
     };
-    for (const SignInRow& row : signInRows) {
-        if (row.before != nullptr) {
-            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before->c_str(),
-                             static_cast<DWORD>((row.before->size() + 1) * sizeof(wchar_t)));
+    for (const auto& row : signInRows) {
+        if (!row.before.empty()) {
+            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before.c_str(),
+                             static_cast<DWORD>((row.before.size() + 1) * sizeof(wchar_t)));
         }
         if (row.switchedOff) {
             SetRegistryValue(SWITCH_KEY, L"Nuvelo", REG_BINARY, off, sizeof(off));
@@ -1028,11 +957,14 @@ I386_SCENARIO(picture_menu_items) {
         REQUIRE(rows.size() == MENU_ROWS);
         CHECK_EQ(row.checked, rows[MENU_ROWS - 1].left + 4 < rows[MENU_ROWS - 2].left);
         Pick(m, rows, MENU_ROWS - 1);
-        auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
-        WaitWith(m.session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
-        CHECK_TEXT(*row.after, RunValue());
-        CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
-              ERROR_FILE_NOT_FOUND);
+        // The last row's Run value is as before: the switch's removal shows the choice done.
+        auto done = [](void* after) {
+            return RunValue() == *static_cast<const std::wstring*>(after) &&
+                   RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr,
+                                nullptr) == ERROR_FILE_NOT_FOUND;
+        };
+        CHECK(WaitWith(m.session, done, const_cast<std::wstring*>(&row.after), ReactionTimeout()));
+        CHECK_TEXT(row.after, RunValue());
     }
     CloseDebugged(session, m.main);
 }
@@ -1046,7 +978,7 @@ DUAL_SCENARIO(next_picture_of_the_right_monitor) {
     const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
     TrayStart start = StartWithIcon(L"i l1500 y100");
-    PictureMenu m = {nullptr, start.main, {start.process.id, nullptr}};
+    PictureMenu m = {nullptr, start.main, {start.process.id, MENU, nullptr}};
     for (const std::wstring& monitors : {left + right + L'\0', left}) {
         SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
                        static_cast<DWORD>(monitors.size() * 2 + 2));

@@ -1,5 +1,6 @@
 /* A stand-in libXinerama.so.1 for the two-monitor scenarios (Wine asks it for the
-   monitors when X has no RandR): two side by side on one 2304x800 screen. */
+   monitors when X has no RandR; it looks up these two only): two side by side on one
+   2304x800 screen. */
 #include <stdlib.h>
 #include <string.h>
 
@@ -10,15 +11,6 @@ typedef struct {
 
 int XineramaQueryExtension(void* display, int* event, int* error) {
     *event = *error = 0;
-    return 1;
-}
-
-int XineramaQueryVersion(void* display, int* major, int* minor) {
-    *major = *minor = 1;
-    return 1;
-}
-
-int XineramaIsActive(void* display) {
     return 1;
 }
 

@@ -18,10 +18,9 @@ TEST(Scale, OptionsRoundTripThroughPixels) {
     }
 }
 
-// The system font asked for as a cell of 24 pixels at 150 % (or characters of 18 at
-// 125 %): GDI's answer within a pixel keeps it; two off, the old size or doubled (a
-// bitmap face's nearest) take a TrueType face; at the system's own DPI no font at all.
-// A height of 0 (the face's default) has nothing to miss; extremes do not overflow.
+// The system font asked for as a cell of 24 pixels at 150 % (18-pixel characters at 125 %):
+// GDI's answer within a pixel keeps it; two off, the old size or doubled (a bitmap face's
+// nearest) take TrueType; at the system's DPI none. Height 0 misses nothing; extremes do not overflow.
 TEST(Scale, DefaultLabelFontFollowsTheHeightGdiGave) {
     const DefaultLabelFont none = DEFAULT_FONT_NONE, scaled = DEFAULT_FONT_SCALED,
                            other = DEFAULT_FONT_TRUETYPE;
