@@ -583,7 +583,11 @@ void RestoreRegistry() {
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     SaveValueOnce(key, name);
     HKEY handle;
-    for (size_t end = 0; end != std::wstring::npos;) {
+    // The program watches the Spotlight key only where it exists: a scenario that made it
+    // removes it again. Other keys stay, since Wine may make a parent of one again as
+    // volatile, under which no later scenario could write (status 1021).
+    const bool spotlight = wcsstr(key, L"\\DesktopSpotlight") != nullptr;
+    for (size_t end = 0; spotlight && end != std::wstring::npos;) {
         end = std::wstring(key).find(L'\\', end + 1);
         const std::wstring part = std::wstring(key).substr(0, end);
         if (RegOpenKeyExW(HKEY_CURRENT_USER, part.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
