@@ -981,6 +981,7 @@ DUAL_SCENARIO(next_picture_of_the_right_monitor) {
     SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
     TrayStart start = StartWithIcon(L"i l1500 y100");
     PictureMenu m = {nullptr, start.main, {start.process.id, MENU, nullptr}};
+    const std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
     for (const std::wstring& monitors : {left + right + L'\0', left}) {
         SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
                        static_cast<DWORD>(monitors.size() * 2 + 2));
@@ -990,9 +991,9 @@ DUAL_SCENARIO(next_picture_of_the_right_monitor) {
         // menu is not always seen there.
         if (listed) {
             PostMessageW(start.main, WM_SYSCOMMAND, MENU_NEXT_PICTURE, 0);
+            CHECK(WaitUntil(AdvancesAre, const_cast<std::wstring*>(&advances), ReactionTimeout()));
         }
     }
-    std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
-    CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
+    CHECK_TEXT(advances, Advances());
     CloseAndExpectZero(start);
 }
