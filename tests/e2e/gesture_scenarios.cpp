@@ -341,11 +341,16 @@ I386_SCENARIO(shift_double_click_toggles_transparent_background) {
         CHECK_EQ(STYLE_CAPTION_SEEN, FrameStyleOf(main));
         std::vector<ChildInfo> labels = LabelsTopDown(main);
         REQUIRE_EQ(1, labels.size());
-        int text = 0;
-        for (COLORREF pixel : ScreenPixels(labels[0].rect)) {
-            text += pixel != white && pixel != face;
-        }
-        CHECK(text > 0);
+        // The text may be drawn a moment after the background.
+        auto textDrawn = [](void* rect) {
+            for (COLORREF pixel : ScreenPixels(*static_cast<RECT*>(rect))) {
+                if (pixel != RGB(255, 255, 255) && pixel != GetSysColor(COLOR_BTNFACE)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        CHECK(WaitUntil(textDrawn, &labels[0].rect, ReactionTimeout()));
     }
 }
 
