@@ -27,12 +27,6 @@ void PadLine(char16_t (&line)[TEXT_UNITS]) {
     line[0] = BLANK;
 }
 
-// Device paths are ASCII; Windows writes the class identifier in lower case where a
-// monitor may report it in upper case.
-char16_t FoldCase(char16_t unit) {
-    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
-}
-
 }  // namespace
 
 // The scans never look at position 0, so a leading
@@ -117,6 +111,47 @@ int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[
     return 1;
 }
 
+namespace {
+
+// The units from data up to their zero, which must lie inside the value on a code-unit
+// boundary; none, or too many for text, leave text empty and give 0, as an empty text does.
+int TextUpToZero(const uint8_t* units, size_t available, char16_t (&text)[TEXT_UNITS]) {
+    size_t n = 0;
+    for (;; ++n) {
+        if (n == available) {
+            text[0] = 0;
+            return 0;  // no zero inside the value
+        }
+        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        if (n == ArrayCount(text) - 1) {
+            text[0] = 0;
+            return 0;  // 260 units or more
+        }
+        text[n] = unit;
+    }
+    text[n] = 0;
+    return n > 0;
+}
+
+// Device paths are ASCII; Windows writes the class identifier in lower case where a
+// monitor may report it in upper case.
+char16_t FoldCase(char16_t unit) {
+    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+}
+
+int SameDevicePath(const char16_t* a, const char16_t* b) {
+    size_t n = 0;
+    while (FoldCase(a[n]) == FoldCase(b[n]) && a[n] != 0) {
+        ++n;
+    }
+    return a[n] == b[n];  // both ended together
+}
+
+}  // namespace
+
 // Only a fully framed path counts: a value cut short, without its zero or with a path
 // too long for currentPath would name a file that is not the one on the desktop, and
 // the older value is the better guess then.
@@ -125,30 +160,11 @@ int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char1
     if (type != IMAGE_CACHE_TYPE || bytes % sizeof(char16_t) != 0 || bytes < IMAGE_CACHE_PATH_OFFSET) {
         return 0;
     }
-    const uint8_t* units = data + IMAGE_CACHE_PATH_OFFSET;
-    const size_t available = (bytes - IMAGE_CACHE_PATH_OFFSET) / sizeof(char16_t);
-    size_t n = 0;
-    for (;; ++n) {
-        if (n == available) {
-            path[0] = 0;
-            return 0;  // no zero inside the value
-        }
-        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
-        if (unit == 0) {
-            break;
-        }
-        if (n == ArrayCount(path) - 1) {
-            path[0] = 0;
-            return 0;  // a path of 260 units or more
-        }
-        path[n] = unit;
-    }
-    path[n] = 0;
-    return n > 0;
+    return TextUpToZero(data + IMAGE_CACHE_PATH_OFFSET, (bytes - IMAGE_CACHE_PATH_OFFSET) / sizeof(char16_t),
+                        path);
 }
 
-// The field is compared where it lies, up to its zero, which must lie inside the value
-// on a code-unit boundary. Windows reports it empty for a monitor it calls
+// The field ends at its zero. Windows reports it empty for a monitor it calls
 // Default_Monitor: such a value names no monitor, and the plain image cache is the
 // better guess then.
 int PathForMonitor(uint32_t type,
@@ -157,30 +173,19 @@ int PathForMonitor(uint32_t type,
                    const char16_t* monitor,
                    char16_t (&path)[TEXT_UNITS]) {
     path[0] = 0;
-    if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET) {
-        return 0;
+    char16_t field[TEXT_UNITS];
+    if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET ||
+        !TextUpToZero(data + IMAGE_CACHE_DEVICE_OFFSET, (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t),
+                      field) ||
+        !SameDevicePath(field, monitor)) {
+        return 0;  // another monitor, or no field
     }
-    const uint8_t* units = data + IMAGE_CACHE_DEVICE_OFFSET;
-    const size_t available = (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t);
-    for (size_t n = 0; n < available; ++n) {
-        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
-        if (FoldCase(unit) != FoldCase(monitor[n])) {
-            return 0;  // another monitor, or a field longer or shorter than the path
-        }
-        if (unit == 0) {
-            return PathFromImageCache(type, data, bytes, path);
-        }
-    }
-    return 0;  // no zero inside the value
+    return PathFromImageCache(type, data, bytes, path);
 }
 
 int32_t FindMonitorId(const char16_t* const* ids, uint32_t count, const char16_t* monitor) {
     for (uint32_t i = 0; i < count && monitor[0] != 0; ++i) {
-        size_t n = 0;
-        while (FoldCase(ids[i][n]) == FoldCase(monitor[n]) && monitor[n] != 0) {
-            ++n;
-        }
-        if (ids[i][n] == monitor[n]) {  // both ended together
+        if (SameDevicePath(ids[i], monitor)) {
             return static_cast<int32_t>(i);
         }
     }

@@ -114,7 +114,7 @@ I386_SCENARIO(wallpaper_value_removed_while_running) {
 
 // The slideshow key removed while the program runs: the refresh already armed still
 // happens, and then none, whatever the wallpaper value does.
-SCENARIO(slideshow_key_removed_while_running) {
+I386_SCENARIO(slideshow_key_removed_while_running) {
     SetSlideshowInterval(SHORT_INTERVAL);
     SetWallpaperSourceUnseen(FIRST_PATH);
     StartedProcess nuvelo;
