@@ -175,8 +175,8 @@ int PathForMonitor(uint32_t type,
     path[0] = 0;
     char16_t field[TEXT_UNITS];
     if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET ||
-        !TextUpToZero(data + IMAGE_CACHE_DEVICE_OFFSET, (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t),
-                      field) ||
+        !TextUpToZero(data + IMAGE_CACHE_DEVICE_OFFSET,
+                      (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t), field) ||
         !SameDevicePath(field, monitor)) {
         return 0;  // another monitor, or no field
     }

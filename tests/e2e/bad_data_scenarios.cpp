@@ -121,8 +121,11 @@ I386_SCENARIO(slideshow_key_removed_while_running) {
     HWND main = StartShowing(&nuvelo, L"", Padded(L"before"));
     REQUIRE(main != nullptr);
 
-    // The value goes first (the cleanup puts it back and makes the key anew); the key
-    // follows when nothing else is in it.
+    // The next picture is written first: a refresh that falls due while the key goes
+    // then shows it in any case (one between the two would read the old picture and
+    // arm nothing more). The value goes first (the cleanup puts it back and makes the
+    // key anew); the key follows when nothing else is in it.
+    SetWallpaperSourceUnseen(SECOND_PATH);
     DeleteSlideshowInterval();
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, SLIDESHOW_KEY, 0, KEY_READ, &key) == ERROR_SUCCESS) {
@@ -139,7 +142,6 @@ I386_SCENARIO(slideshow_key_removed_while_running) {
         }
     }
 
-    SetWallpaperSourceUnseen(SECOND_PATH);
     CHECK(WaitForLabels(main, {Padded(L"after")}, LONGEST_REFRESH_WAIT));
 
     SetWallpaperSourceUnseen(THIRD_PATH);

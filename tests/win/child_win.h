@@ -19,8 +19,8 @@ inline DWORD RunToEnd(const std::wstring& program, const std::wstring& arguments
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &child)) {
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &child)) {
         return STILL_ACTIVE;
     }
     DWORD exitCode = STILL_ACTIVE;

@@ -582,21 +582,39 @@ const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";
 // Set in the copy of this program that runs at 150 %: the row height of the 96-DPI run.
 const wchar_t ROWS_AT_96[] = L"NUVELO_SHELL_TEST_ROWS_AT_96";
 
-// Records every hide of one window: a SetWindowPos with SWP_HIDEWINDOW or a WM_SHOWWINDOW.
+// Records every hide of one window (a SetWindowPos with SWP_HIDEWINDOW or a
+// WM_SHOWWINDOW), and every message it gets while marked visible.
 HWND watched;
 int hides;
+int whileVisible;
 LRESULT CALLBACK CountHides(int code, WPARAM wParam, LPARAM lParam) {
     const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && call->hwnd == watched &&
-        ((call->message == WM_WINDOWPOSCHANGING &&
-          (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_HIDEWINDOW) != 0) ||
-         (call->message == WM_SHOWWINDOW && call->wParam == FALSE))) {
-        ++hides;
+    if (code == HC_ACTION && call->hwnd == watched) {
+        if ((call->message == WM_WINDOWPOSCHANGING &&
+             (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_HIDEWINDOW) != 0) ||
+            (call->message == WM_SHOWWINDOW && call->wParam == FALSE)) {
+            ++hides;
+        }
+        whileVisible += IsWindowVisible(watched) != FALSE;
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 }  // namespace
+
+// Each style of the frame carries WS_VISIBLE: a hidden window is not marked visible by
+// it half laid out (where one who waits for the window sees it before it is done).
+TEST_F(LabelWindows, HiddenWindowStaysHiddenThroughTheLayout) {
+    ASSERT_EQ(1, LayoutLabels(window, 0, 1));
+    ASSERT_FALSE(IsWindowVisible(window));
+    watched = window;
+    whileVisible = 0;
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, CountHides, nullptr, GetCurrentThreadId());
+    settings.captionFrame = 0;
+    LayoutLabels(window, 0, 1);
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(0, whileVisible);
+}
 
 // Run by ScaleOf150Percent in a process that Wine started at 144 DPI; skipped elsewhere.
 class LabelWindowsAt150 : public LabelWindows {
@@ -670,9 +688,9 @@ TEST_F(LabelWindowsAt150, MinimisedThenRestoredKeepsItsAnchor) {
     EXPECT_TRUE(IsIconic(window));
     ShowWindow(window, SW_RESTORE);
     const RECT restored = OuterRect(window);
-    const WindowPoint p =
-        KeepPosition(PriorRect{before.left, before.top, before.right - before.left, before.bottom - before.top},
-                     at144.right - at144.left, at144.bottom - at144.top);
+    const WindowPoint p = KeepPosition(
+        PriorRect{before.left, before.top, before.right - before.left, before.bottom - before.top},
+        at144.right - at144.left, at144.bottom - at144.top);
     EXPECT_EQ((std::vector<LONG>{p.x, p.y, at144.right - at144.left, at144.bottom - at144.top}),
               (std::vector<LONG>{restored.left, restored.top, restored.right - restored.left,
                                  restored.bottom - restored.top}));
@@ -700,5 +718,6 @@ TEST(ScaleOf150Percent, CasesRunInAProcessAt144) {
     const DWORD exitCode = RunToEnd(ThisProgramPath(), L"--gtest_brief=1 --gtest_filter=LabelWindowsAt150.*");
     SetEnvironmentVariableW(ROWS_AT_96, nullptr);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, DESKTOP_KEY, L"LogPixels");
-    EXPECT_EQ(0u, exitCode) << "a case at 150 % failed or hung (259: did not start or end): its output is above";
+    EXPECT_EQ(0u, exitCode)
+        << "a case at 150 % failed or hung (259: did not start or end): its output is above";
 }
