@@ -602,8 +602,8 @@ LRESULT CALLBACK CountHides(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-// Each style of the frame carries WS_VISIBLE: a hidden window is not marked visible by
-// it half laid out (where one who waits for the window sees it before it is done).
+// The frame styles carry WS_VISIBLE: a hidden window is not marked visible by them
+// halfway through its layout, where whoever waits for the window would take it as done.
 TEST_F(LabelWindows, HiddenWindowStaysHiddenThroughTheLayout) {
     ASSERT_EQ(1, LayoutLabels(window, 0, 1));
     ASSERT_FALSE(IsWindowVisible(window));
