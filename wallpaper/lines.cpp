@@ -1,9 +1,12 @@
 #include "wallpaper/lines.h"
 
+#include "base/settings.h"
+
 LineLabel lines[MAX_LINES];
 int32_t lineCount;
 char16_t currentPath[TEXT_UNITS];
 char16_t previousPath[TEXT_UNITS];
+char16_t currentTitle[TEXT_UNITS];
 
 namespace {
 
@@ -25,6 +28,28 @@ void PadLine(char16_t (&line)[TEXT_UNITS]) {
         line[i] = line[i - 1];
     }
     line[0] = BLANK;
+}
+
+// Device paths are ASCII; Windows writes the class identifier in lower case where a
+// monitor may report it in upper case.
+char16_t FoldCase(char16_t unit) {
+    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
+}
+
+// Whether the device path whose units unitAt(n) gives ends with a zero among its first
+// available units and equals monitor up to there, letters in either case.
+template <typename UnitAt>
+int SameDevicePath(UnitAt unitAt, size_t available, const char16_t* monitor) {
+    for (size_t n = 0; n < available; ++n) {
+        const char16_t unit = unitAt(n);
+        if (FoldCase(unit) != FoldCase(monitor[n])) {
+            return 0;  // another monitor, or a path longer or shorter than monitor
+        }
+        if (unit == 0) {
+            return 1;
+        }
+    }
+    return 0;  // no zero inside
 }
 
 }  // namespace
@@ -82,6 +107,63 @@ void SplitWallpaperPath(const char16_t* path,
     result->count = count;
 }
 
+namespace {
+
+// The file's lines with title in place of its name. Split as with the extension shown:
+// the title has no extension to lose, and a file name without a full stop would let the
+// cut fall in a folder's name. In line 0 the title replaces what follows the last
+// backslash (the whole line when only the name is there), so that the rest of the path
+// on one line keeps its folders; a cut falls between two characters.
+void SplitTitledPath(const char16_t* path, const char16_t* title, SplitLines* result) {
+    SplitWallpaperPath(path, settings.maxLines, settings.restOnLastLine, 1, 0, result);
+    char16_t(&line)[TEXT_UNITS] = result->text[0];
+    size_t name = TextLength(line, ArrayCount(line));
+    while (name > 1 && line[name - 1] != BACKSLASH) {
+        --name;
+    }
+    line[name > 1 ? name : 0] = 0;
+    if (!AppendText(line, title)) {
+        const size_t n = TextLength(line, ArrayCount(line));
+        if (line[n - 1] >= 0xD800 && line[n - 1] <= 0xDBFF) {
+            line[n - 1] = 0;  // the first half of a pair whose second did not fit
+        }
+    }
+    for (int32_t i = 0; i < result->count && settings.padLines; ++i) {
+        PadLine(result->text[i]);
+    }
+}
+
+}  // namespace
+
+int TakeWallpaperPath(int read, const char16_t* text, const char16_t* title) {
+    lineCount = 0;
+    for (LineLabel& line : lines) {
+        line = LineLabel{};
+    }
+    if (!read) {
+        return 0;
+    }
+    // Two refreshes (the slideshow timer and the change notice) may read the same
+    // change: only a new path makes the shown one the previous.
+    if (!TextEquals(text, currentPath)) {
+        CopyText(previousPath, currentPath);
+        CopyText(currentPath, text);
+    }
+    CopyText(currentTitle, title);
+    SplitLines split;
+    if (title[0] != 0) {
+        SplitTitledPath(text, title, &split);
+    } else {
+        SplitWallpaperPath(text, settings.maxLines, settings.restOnLastLine, settings.showExtension,
+                           settings.padLines, &split);
+    }
+    for (int32_t i = 0; i < split.count; ++i) {
+        CopyText(lines[i].text, split.text[i]);
+    }
+    lineCount = split.count;
+    return 1;
+}
+
 // The registry gives bytes, not a text: only whole code units count (an odd last
 // byte is dropped), the text ends at the first zero or at the end of the data, and
 // nothing past the data is looked at. 260 units without a zero mean a stored path of
@@ -111,47 +193,6 @@ int WallpaperTextFromData(const uint8_t* data, uint32_t bytes, char16_t (&text)[
     return 1;
 }
 
-namespace {
-
-// The units from data up to their zero, which must lie inside the value on a code-unit
-// boundary; none, or too many for text, leave text empty and give 0, as an empty text does.
-int TextUpToZero(const uint8_t* units, size_t available, char16_t (&text)[TEXT_UNITS]) {
-    size_t n = 0;
-    for (;; ++n) {
-        if (n == available) {
-            text[0] = 0;
-            return 0;  // no zero inside the value
-        }
-        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
-        if (unit == 0) {
-            break;
-        }
-        if (n == ArrayCount(text) - 1) {
-            text[0] = 0;
-            return 0;  // 260 units or more
-        }
-        text[n] = unit;
-    }
-    text[n] = 0;
-    return n > 0;
-}
-
-// Device paths are ASCII; Windows writes the class identifier in lower case where a
-// monitor may report it in upper case.
-char16_t FoldCase(char16_t unit) {
-    return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
-}
-
-int SameDevicePath(const char16_t* a, const char16_t* b) {
-    size_t n = 0;
-    while (FoldCase(a[n]) == FoldCase(b[n]) && a[n] != 0) {
-        ++n;
-    }
-    return a[n] == b[n];  // both ended together
-}
-
-}  // namespace
-
 // Only a fully framed path counts: a value cut short, without its zero or with a path
 // too long for currentPath would name a file that is not the one on the desktop, and
 // the older value is the better guess then.
@@ -160,11 +201,30 @@ int PathFromImageCache(uint32_t type, const uint8_t* data, uint32_t bytes, char1
     if (type != IMAGE_CACHE_TYPE || bytes % sizeof(char16_t) != 0 || bytes < IMAGE_CACHE_PATH_OFFSET) {
         return 0;
     }
-    return TextUpToZero(data + IMAGE_CACHE_PATH_OFFSET, (bytes - IMAGE_CACHE_PATH_OFFSET) / sizeof(char16_t),
-                        path);
+    const uint8_t* units = data + IMAGE_CACHE_PATH_OFFSET;
+    const size_t available = (bytes - IMAGE_CACHE_PATH_OFFSET) / sizeof(char16_t);
+    size_t n = 0;
+    for (;; ++n) {
+        if (n == available) {
+            path[0] = 0;
+            return 0;  // no zero inside the value
+        }
+        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+        if (unit == 0) {
+            break;
+        }
+        if (n == ArrayCount(path) - 1) {
+            path[0] = 0;
+            return 0;  // a path of 260 units or more
+        }
+        path[n] = unit;
+    }
+    path[n] = 0;
+    return n > 0;
 }
 
-// The field ends at its zero. Windows reports it empty for a monitor it calls
+// The field is compared where it lies, up to its zero, which must lie inside the value
+// on a code-unit boundary. Windows reports it empty for a monitor it calls
 // Default_Monitor: such a value names no monitor, and the plain image cache is the
 // better guess then.
 int PathForMonitor(uint32_t type,
@@ -173,19 +233,23 @@ int PathForMonitor(uint32_t type,
                    const char16_t* monitor,
                    char16_t (&path)[TEXT_UNITS]) {
     path[0] = 0;
-    char16_t field[TEXT_UNITS];
-    if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET ||
-        !TextUpToZero(data + IMAGE_CACHE_DEVICE_OFFSET,
-                      (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t), field) ||
-        !SameDevicePath(field, monitor)) {
-        return 0;  // another monitor, or no field
+    if (monitor[0] == 0 || bytes <= IMAGE_CACHE_DEVICE_OFFSET) {
+        return 0;
+    }
+    const uint8_t* units = data + IMAGE_CACHE_DEVICE_OFFSET;
+    const auto fieldUnit = [units](size_t n) {
+        return static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+    };
+    if (!SameDevicePath(fieldUnit, (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t), monitor)) {
+        return 0;
     }
     return PathFromImageCache(type, data, bytes, path);
 }
 
 int32_t FindMonitorId(const char16_t* const* ids, uint32_t count, const char16_t* monitor) {
     for (uint32_t i = 0; i < count && monitor[0] != 0; ++i) {
-        if (SameDevicePath(ids[i], monitor)) {
+        const char16_t* id = ids[i];
+        if (SameDevicePath([id](size_t n) { return id[n]; }, SIZE_MAX, monitor)) {
             return static_cast<int32_t>(i);
         }
     }
