@@ -14,6 +14,7 @@
 #include "window/placement.h"
 #include "window/placement_win.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 #include "window/tray_win.h"
 
 namespace {
@@ -66,6 +67,11 @@ void RunMessageLoop() {
 }  // namespace
 
 int RunApplication(HINSTANCE instance, int showCommand) {
+    // A drive without its medium (a slideshow on a card or a disc) fails its reads
+    // quietly instead of asking for a disk; the bits the starter set stay (the first
+    // call answers them).
+    const UINT quiet = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+    SetErrorMode(SetErrorMode(quiet) | quiet);
     int count = 0;
     LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (arguments == nullptr) {
@@ -125,6 +131,7 @@ int RunApplication(HINSTANCE instance, int showCommand) {
     }
     PostWallpaperNoticesTo(mainWindow);
     AddPictureItems(mainWindow);
+    AddSignInItem();
     if (settings.trayIcon && !TraySetUp(mainWindow, ownerWindow)) {
         StopWatchingWallpaperKeys();  // no thread of the program's own runs into its end
         return 0;

@@ -18,3 +18,6 @@ constexpr uint32_t TRAY_ICON_ID = 1;
 constexpr uint32_t MENU_NEXT_PICTURE = 0x0010;
 constexpr uint32_t MENU_OPEN_PICTURE = 0x0020;
 constexpr uint32_t MENU_COPY_PATH = 0x0030;
+constexpr uint32_t MENU_RECYCLE_PICTURE = 0x0040;
+// Below the picture's items.
+constexpr uint32_t MENU_START_AT_SIGN_IN = 0x0050;

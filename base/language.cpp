@@ -80,6 +80,10 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"次の画像  ",
         u"画像を開く  ",
         u"パスをコピー  ",
+        u"ごみ箱に移動  ",
+        u"「%s」をごみ箱に移動しますか?  ",
+        u"「%s」をごみ箱に移動できませんでした。ファイルは削除されていません  ",
+        u"サインイン時に起動  ",
     },
     {
         u"%s Current desktop background  ",
@@ -92,6 +96,10 @@ const char16_t* const texts[LANGUAGE_COUNT][TEXT_COUNT] = {
         u"Next picture  ",
         u"Open picture  ",
         u"Copy path  ",
+        u"Move to Recycle Bin  ",
+        u"Move \"%s\" to the Recycle Bin?  ",
+        u"\"%s\" could not be moved to the Recycle Bin. The file was not deleted  ",
+        u"Start at sign-in  ",
     },
 };
 

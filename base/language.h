@@ -16,6 +16,10 @@ enum TextId {
     TEXT_NEXT_PICTURE,
     TEXT_OPEN_PICTURE,
     TEXT_COPY_PATH,
+    TEXT_RECYCLE_PICTURE,
+    TEXT_RECYCLE_QUESTION,  // %s: the file's name
+    TEXT_NOT_RECYCLED,      // %s: the file's name
+    TEXT_START_AT_SIGN_IN,
     TEXT_COUNT
 };
 

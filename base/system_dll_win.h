@@ -8,15 +8,21 @@
 
 #include <cstring>
 
+// The function of that name in module, as the pointer type the caller declares: false
+// (and null) where the module or the function is missing, as on an older Windows.
+template <typename Proc>
+bool FindProc(HMODULE module, const char* name, Proc& proc) {
+    proc = module != nullptr ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                             : nullptr;
+    return proc != nullptr;
+}
+
 // Before anything is loaded: every later load by a bare name, and every DLL a loaded
 // DLL needs, comes from System32. SetDefaultDllDirectories exists from Windows 8 on (7
 // with its update KB2533623); without it the loads by full path below still hold.
 inline void RestrictDllSearchToSystem32() {
-    using SetDefaultDllDirectoriesProc = BOOL(WINAPI*)(DWORD);
-    const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    const auto restrict = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    if (restrict != nullptr) {
+    BOOL(WINAPI* restrict)(DWORD);
+    if (FindProc(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories", restrict)) {
         restrict(LOAD_LIBRARY_SEARCH_SYSTEM32);
     }
 }
@@ -30,7 +36,10 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name) {
     if (folder == 0 || folder >= MAX_PATH) {
         return nullptr;
     }
-    const size_t length = wcslen(name);
+    size_t length = 0;
+    while (name[length] != 0) {
+        ++length;
+    }
     if (folder + 1 + length >= MAX_PATH) {
         return nullptr;
     }

@@ -17,14 +17,17 @@ list(FILTER SHELL_SOURCES EXCLUDE REGEX "(main|guard)_win\\.cpp$")
 set(NUVELO_SYSTEM_LIBS user32 gdi32 advapi32 shell32 kernel32)
 # No -fdata-sections: this compiler gives every variable of its own section a .data$
 # section, zero-initialised ones included, so the records that should cost nothing in
-# the file (.bss) were stored as kilobytes of zeros. Unused functions still go.
+# the file (.bss) were stored as kilobytes of zeros. No -ffunction-sections either: the
+# assembler pads every function's own section to 16 bytes, which cost the x86-64 program
+# 1 KiB of code, far more than the few unused functions of a used file; files no one
+# calls still stay out.
 # -fstack-protector-strong: libssp's guard seeding (CryptAcquireContextA and
 # CryptGenRandom, a cryptographic provider loaded at every start) cost 4 to 10 ms of a
 # 100 to 200 ms start under Wine (scripts/bench), so the program seeds its guard itself
 # with RtlGenRandom (NUVELO_GUARD_SOURCE below): about 25 us.
 # The source folder is cut from every path the compiler records, so that the bytes do
 # not depend on where the tree was checked out.
-set(NUVELO_SIZE_FLAGS -Os -ffunction-sections -fno-asynchronous-unwind-tables
+set(NUVELO_SIZE_FLAGS -Os -fno-asynchronous-unwind-tables
     -fno-unwind-tables -fstack-protector-strong -ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)
 target_compile_options(nuvelo_core PRIVATE ${NUVELO_SIZE_FLAGS})
 # Whatever links the core needs the stack protector's runtime (the driver, the tests).
@@ -54,8 +57,11 @@ foreach(lang C CXX)
     set(CMAKE_${lang}_ARCHIVE_APPEND "<CMAKE_AR> qD <TARGET> <LINK_FLAGS> <OBJECTS>")
     set(CMAKE_${lang}_ARCHIVE_FINISH "<CMAKE_RANLIB> -D <TARGET>")
 endforeach()
+# Functions are declared for Windows 7 (_WIN32_WINNT), so none newer is imported by
+# accident; the shell's interfaces for Windows 8 (NTDDI_VERSION: the desktop wallpaper
+# interface), which are created at run time and may fail, are declared too.
 target_compile_definitions(nuvelo_core PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-    _WIN32_WINNT=0x0601)
+    _WIN32_WINNT=0x0601 NTDDI_VERSION=0x06020000)
 
 add_library(nuvelo_shell STATIC ${SHELL_SOURCES})
 target_link_libraries(nuvelo_shell PUBLIC nuvelo_core ${NUVELO_SYSTEM_LIBS})

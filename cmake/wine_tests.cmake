@@ -33,15 +33,30 @@ if(SHELL_TEST_SOURCES)
     set_tests_properties(wine64.shell PROPERTIES LABELS wine64 TIMEOUT ${NUVELO_TIMEOUT_WINE64_SHELL} RUN_SERIAL ON)
 endif()
 
+# The two-monitor scenarios' stand-in for the Xinerama library that Wine opens at run
+# time: a Linux library of the tests' own, without the sanitizers.
+enable_language(C)
+add_library(nuvelo_xinerama SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/xinerama_stand_in.c)
+set_target_properties(nuvelo_xinerama PROPERTIES OUTPUT_NAME Xinerama SUFFIX .so.1 NO_SONAME ON
+    LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/xinerama)
+
 # Each SCENARIO(name) of the driver is one end-to-end test against the x86-64 build;
-# each I386_SCENARIO(name) runs against the i386 build as well (through qemu-user).
+# each I386_SCENARIO(name) runs against the i386 build as well (through qemu-user); each
+# DUAL_SCENARIO(name) is e2e.dual.name, on two monitors (scripts/wine-run --dual).
 file(GLOB DRIVER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 foreach(source ${DRIVER_SOURCES})
     # A scenario added to an existing file re-runs the configuration, so its test appears.
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
-    file(STRINGS ${source} declarations REGEX "^(I386_)?SCENARIO\\([a-z0-9_]+")
+    file(STRINGS ${source} declarations REGEX "^(I386_|DUAL_)?SCENARIO\\([a-z0-9_]+")
     foreach(declaration ${declarations})
-        string(REGEX REPLACE "^(I386_)?SCENARIO\\(([a-z0-9_]+).*" "\\2" name "${declaration}")
+        string(REGEX REPLACE "^(I386_|DUAL_)?SCENARIO\\(([a-z0-9_]+).*" "\\2" name "${declaration}")
+        if(declaration MATCHES "^DUAL_")
+            add_test(NAME e2e.dual.${name} COMMAND ${WINE_RUN} --dual ${CMAKE_BINARY_DIR}/xinerama
+                ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe ${name} ${NUVELO_EXE64})
+            set_tests_properties(e2e.dual.${name} PROPERTIES LABELS "e2e;dual" TIMEOUT ${NUVELO_TIMEOUT_E2E}
+                RUN_SERIAL ON)
+            continue()
+        endif()
         add_test(NAME e2e.${name}
             COMMAND ${WINE_RUN} ${NUVELO_WIN64_DIR}/tests/nuvelo_driver.exe ${name} ${NUVELO_EXE64})
         set(timeout ${NUVELO_TIMEOUT_E2E})

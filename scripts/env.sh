@@ -9,6 +9,11 @@ NUVELO_CACHE=${NUVELO_CACHE:-$HOME/.cache/nuvelo}
 # name taken from the installed Wine would change halfway through the first run.
 # A helper or a parallel run may bring its own prefix (a copy of the shared one).
 export WINEPREFIX=${NUVELO_WINEPREFIX:-$NUVELO_CACHE/prefix}
+# The two-monitor scenarios' prefix (scripts/setup, scripts/wine-run --dual).
+DUAL_PREFIX=${WINEPREFIX}-dual
+# Their screen: as wide as both monitors of the stand-in Xinerama library, without the
+# RandR that Wine would ask first.
+DUAL_SCREEN=(-screen 0 2304x800x24 -extension RANDR)
 export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko installer prompts: the program needs neither.
@@ -30,11 +35,13 @@ prefix_is_ready() {
 
 # Starts a private Xvfb on a display number that Xvfb itself finds free (so stale lock
 # files and sockets of earlier runs are never reused) and exports DISPLAY; XVFB_PID is
-# its process. Fails when no server comes up within ten seconds.
+# its process. Fails when no server comes up within ten seconds. Arguments replace the
+# one 1280x800 screen.
 start_xvfb() {
   local numberfile
   numberfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
+  [ $# -gt 0 ] || set -- -screen 0 1280x800x24
+  Xvfb -displayfd 3 "$@" -nolisten tcp 3>"$numberfile" >/dev/null 2>&1 &
   XVFB_PID=$!
   for _ in $(seq 100); do
     [ -s "$numberfile" ] && break

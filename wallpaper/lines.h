@@ -20,6 +20,8 @@ extern LineLabel lines[MAX_LINES];
 extern int32_t lineCount;
 extern char16_t currentPath[TEXT_UNITS];
 extern char16_t previousPath[TEXT_UNITS];
+// The title shown in place of currentPath's file name (Windows Spotlight's); empty: none.
+extern char16_t currentTitle[TEXT_UNITS];
 
 struct SplitLines {
     int32_t count;
@@ -34,6 +36,14 @@ void SplitWallpaperPath(const char16_t* path,
                         int32_t showExtension,
                         int32_t padLines,
                         SplitLines* result);
+
+// Fills lines and lineCount from a path read already (read: whether the read succeeded),
+// with the settings' number of lines, extension and padding; returns read. A path other
+// than currentPath becomes currentPath, and the one it replaces previousPath. A title
+// (not empty) stands in lines[0] where the file's name would, whole and without
+// extension handling; the folder lines stay the file's, and currentPath the file's path.
+// On failure lineCount is 0, every record is empty and both paths and the title are kept.
+int TakeWallpaperPath(int read, const char16_t* text, const char16_t* title = u"");
 
 // The image cache value (TranscodedImageCache) that Windows 8 and later write at every
 // change of the desktop picture: REG_BINARY, a 24-byte header, then the original path

@@ -1,9 +1,12 @@
 #include "wallpaper/registry_win.h"
 
+#include <cstdlib>
+
 #include "base/ids.h"
 #include "base/settings.h"
 #include "wallpaper/lines.h"
 #include "wallpaper/slideshow.h"
+#include "wallpaper/spotlight.h"
 
 namespace {
 
@@ -14,6 +17,8 @@ const wchar_t IMAGE_CACHE_VALUE[] = L"TranscodedImageCache";
 const wchar_t IMAGE_COUNT_VALUE[] = L"TranscodedImageCount";
 const wchar_t SLIDESHOW_KEY[] = L"Control Panel\\Personalization\\Desktop Slideshow";
 const wchar_t INTERVAL_VALUE[] = L"Interval";
+const wchar_t CREATIVES_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\DesktopSpotlight\\Creatives";
+const wchar_t CREATIVES_VALUE[] = L"Creatives";
 
 // Where the waiter posts its message; set once, before the waiter starts.
 HWND noticeWindow;
@@ -85,14 +90,17 @@ int ReadMonitorImageCache(const char16_t* monitor,
 }
 
 // The keys whose values name the desktop picture: Control Panel\Desktop, where Windows
-// 8 and later record each new picture, and WallPaperSource's, which Windows 7 keeps.
-// Each has its own notice and event; the waiter thread waits for the events.
+// 8 and later record each new picture, and WallPaperSource's, which Windows 7 keeps;
+// and Spotlight's, whose new value may give the same picture a new title. Each has its
+// own notice and event; the waiter thread waits for the events.
 struct KeyWatch {
     const wchar_t* subkey;
     HKEY key;
     HANDLE changed;
 };
-KeyWatch watches[] = {{DESKTOP_KEY, nullptr, nullptr}, {WALLPAPER_KEY, nullptr, nullptr}};
+KeyWatch watches[] = {{DESKTOP_KEY, nullptr, nullptr},
+                      {WALLPAPER_KEY, nullptr, nullptr},
+                      {CREATIVES_KEY, nullptr, nullptr}};
 
 // The waiter and what ends it. Its stack is reserved at 64 KiB: Wine counts a thread's
 // whole reservation as private memory, and the default (2 MB) doubled the program's.
@@ -174,32 +182,42 @@ int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]) {
 
 int ReadWallpaperLines(const char16_t* monitor) {
     char16_t text[TEXT_UNITS];
+    char16_t title[TEXT_UNITS] = {};
     const int read = ReadWallpaperPath(monitor, text);
-    return TakeWallpaperPath(read, text);
+    if (read) {
+        ReadSpotlightTitle(text, title);
+    }
+    return TakeWallpaperPath(read, text, title);
 }
 
-int TakeWallpaperPath(int read, const char16_t* text) {
-    lineCount = 0;
-    for (LineLabel& line : lines) {
-        line = LineLabel{};
-    }
-    if (!read) {
+// The value is read into memory of its own size, freed at once: a Spotlight value is a
+// few kilobytes, and most desktops have none.
+int ReadSpotlightTitle(const char16_t* path, char16_t (&title)[TEXT_UNITS]) {
+    title[0] = 0;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, CREATIVES_KEY, 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return 0;
     }
-    // Two refreshes (the slideshow timer and the change notice) may read the same
-    // change: only a new path makes the shown one the previous.
-    if (!TextEquals(text, currentPath)) {
-        CopyText(previousPath, currentPath);
-        CopyText(currentPath, text);
+    int found = 0;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (RegQueryValueExW(key, CREATIVES_VALUE, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+        type == REG_SZ && bytes <= SPOTLIGHT_VALUE_BYTES) {
+        const size_t valueRoom = (bytes + 7) & ~size_t{7};  // the work after it, aligned
+        BYTE* block = static_cast<BYTE*>(malloc(valueRoom + SpotlightWorkBytes(bytes / 2)));
+        if (block != nullptr) {
+            // A value grown since the size was asked is too large for the block: no title
+            // now, and the change's notice reads it again.
+            if (RegQueryValueExW(key, CREATIVES_VALUE, nullptr, &type, block, &bytes) == ERROR_SUCCESS &&
+                type == REG_SZ) {
+                found = FindSpotlightTitle(reinterpret_cast<const char16_t*>(block), bytes / 2, path,
+                                           block + valueRoom, title);
+            }
+            free(block);
+        }
     }
-    SplitLines split;
-    SplitWallpaperPath(text, settings.maxLines, settings.restOnLastLine, settings.showExtension,
-                       settings.padLines, &split);
-    for (int32_t i = 0; i < split.count; ++i) {
-        CopyText(lines[i].text, split.text[i]);
-    }
-    lineCount = split.count;
-    return 1;
+    RegCloseKey(key);
+    return found;
 }
 
 int SlideshowDelay(int32_t* delay) {
@@ -228,6 +246,7 @@ void ArmSlideshowTimer(HWND window) {
 
 // Asked for before the first read, so that a change during it is not lost. A key that
 // cannot be opened or watched is left unwatched: the slideshow timer still refreshes.
+// Spotlight's key exists only where Windows Spotlight has run: elsewhere it costs nothing.
 void WatchWallpaperKeys() {
     for (KeyWatch& watch : watches) {
         if (RegOpenKeyExW(HKEY_CURRENT_USER, watch.subkey, 0, KEY_NOTIFY, &watch.key) != ERROR_SUCCESS) {
@@ -242,9 +261,17 @@ void WatchWallpaperKeys() {
 }
 
 // A change since WatchWallpaperKeys left its event set, so the wait ends at once. Without
-// a waiter nothing is watched: the slideshow timer still refreshes.
+// a waiter nothing is watched: the slideshow timer still refreshes. With no key watched
+// there is nothing to wait for, and no thread is started.
 void PostWallpaperNoticesTo(HWND window) {
     noticeWindow = window;
+    bool watching = false;
+    for (const KeyWatch& watch : watches) {
+        watching = watching || watch.changed != nullptr;
+    }
+    if (!watching) {
+        return;
+    }
     stopWaiter = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (stopWaiter != nullptr) {
         waiter = CreateThread(nullptr, WAITER_STACK_BYTES, WaitForNotices, nullptr,
@@ -258,7 +285,7 @@ void PostWallpaperNoticesTo(HWND window) {
 void StopWatchingWallpaperKeys() {
     if (waiter != nullptr) {
         SetEvent(stopWaiter);
-        WaitForSingleObject(waiter, INFINITE);
+        WaitForMultipleObjects(1, &waiter, FALSE, INFINITE);
         CloseHandle(waiter);
         waiter = nullptr;
     }

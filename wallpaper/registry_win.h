@@ -1,5 +1,5 @@
-// The registry reads of the wallpaper source, the change notices of the two keys that
-// name it, and the arming of the slideshow timer.
+// The registry reads of the wallpaper source and its Spotlight title, the change notices
+// of the keys that name them, and the arming of the slideshow timer.
 #pragma once
 
 #include <windows.h>
@@ -15,22 +15,23 @@
 int ReadWallpaperPath(const char16_t* monitor, char16_t (&path)[TEXT_UNITS]);
 
 // Reads the path for monitor, as ReadWallpaperPath (empty: no monitor's own value), and
-// fills lines and lineCount from it; 1 on success. A path other than currentPath
-// becomes currentPath, and the one it replaces previousPath. On failure lineCount is 0,
-// every record is empty and both paths are kept.
+// its Spotlight title, and fills lines and lineCount from them (TakeWallpaperPath); 1 on
+// success.
 int ReadWallpaperLines(const char16_t* monitor = u"");
 
-// The second half of ReadWallpaperLines, for a path read already (read: whether
-// ReadWallpaperPath succeeded); returns read.
-int TakeWallpaperPath(int read, const char16_t* text);
+// Windows Spotlight's title for the picture at path (DesktopSpotlight\Creatives): 1 and
+// the title, or 0 and an empty one (no such key or value, a value larger than 256 KiB or
+// not JSON, no item naming the picture, no title).
+int ReadSpotlightTitle(const char16_t* path, char16_t (&title)[TEXT_UNITS]);
 
 // 1 and the milliseconds to one second past the next slideshow change, or
 // 0 when the interval is missing, not exactly 4 bytes, or outside 1 to 2147482647.
 int SlideshowDelay(int32_t* delay);
 
 // Asks for a notice at the next change of a value of Control Panel\Desktop (where
-// Windows 8 and later record each new desktop picture) and of WallPaperSource's key
-// (Windows 7). Call before the first read.
+// Windows 8 and later record each new desktop picture), of WallPaperSource's key
+// (Windows 7) and, where it exists, of Spotlight's DesktopSpotlight\Creatives. Call
+// before the first read.
 void WatchWallpaperKeys();
 // Starts the waiter: from now on each notice posts WM_DESKTOPCHANGED to window, wParam
 // naming the key, the next notice already asked for.

@@ -17,14 +17,6 @@ AdjustWindowRectExForDpiProc adjustWindowRectExForDpi;
 bool monitorLooked;
 GetDpiForMonitorProc getDpiForMonitor;
 
-template <typename Proc>
-Proc Lookup(HMODULE module, const char* name) {
-    if (module == nullptr) {
-        return nullptr;
-    }
-    return reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // The screen context's DPI: the system's, which every monitor has before Windows 8.1.
 UINT ScreenDpi() {
     const HDC screen = GetDC(nullptr);
@@ -39,7 +31,7 @@ UINT ScreenDpi() {
 // answers for one monitor; before 8.1 every monitor has the one DPI of the screen.
 UINT MonitorDpi(HMONITOR monitor) {
     if (!monitorLooked) {
-        getDpiForMonitor = Lookup<GetDpiForMonitorProc>(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor");
+        FindProc(LoadSystemLibrary(L"shcore.dll"), "GetDpiForMonitor", getDpiForMonitor);
         monitorLooked = true;
     }
     UINT x = 0;
@@ -53,19 +45,18 @@ UINT MonitorDpi(HMONITOR monitor) {
 
 // GetDpiForSystem: Windows 10 1607 and later.
 UINT SystemDpi() {
-    const auto getDpiForSystem =
-        Lookup<GetDpiForSystemProc>(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem");
-    return getDpiForSystem != nullptr ? getDpiForSystem() : ScreenDpi();
+    GetDpiForSystemProc getDpiForSystem;
+    return FindProc(GetModuleHandleW(L"user32.dll"), "GetDpiForSystem", getDpiForSystem) ? getDpiForSystem()
+                                                                                         : ScreenDpi();
 }
 
 UINT WindowDpi(HWND window) {
-    return MonitorDpi(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST));
+    return MonitorDpi(WindowMonitor(window));
 }
 
 void AdjustWindowRectForDpi(RECT* rect, DWORD style, UINT dpi) {
     if (!adjustLooked) {
-        adjustWindowRectExForDpi =
-            Lookup<AdjustWindowRectExForDpiProc>(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi");
+        FindProc(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi", adjustWindowRectExForDpi);
         adjustLooked = true;
     }
     const RECT asked = *rect;

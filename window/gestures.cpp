@@ -47,3 +47,29 @@ uint32_t TimerPeriodFromSeconds(int32_t seconds) {
     uint64_t period = static_cast<uint64_t>(seconds) * 1000u;
     return period > MAX_TIMER_PERIOD_MS ? MAX_TIMER_PERIOD_MS : static_cast<uint32_t>(period);
 }
+
+bool DeleteGoesToBin(uint32_t flags) {
+    return (flags & DELETE_TO_BIN) != 0;
+}
+
+int FormatFileList(const char16_t* path, char16_t (&list)[FILE_LIST_UNITS]) {
+    const size_t length = TextLength(path, FILE_LIST_UNITS);
+    list[0] = 0;
+    list[1] = 0;
+    if (length == 0 || length + 2 > FILE_LIST_UNITS) {
+        return 0;
+    }
+    CopyTextPart(list, FILE_LIST_UNITS, path, length);
+    list[length + 1] = 0;
+    return 1;
+}
+
+void FormatRecycleText(TextId id, const char16_t* path, char16_t (&text)[RECYCLE_TEXT_UNITS]) {
+    const char16_t* name = path;
+    for (const char16_t* at = path; *at != 0; ++at) {
+        if (*at == u'\\' || *at == u'/') {
+            name = at + 1;
+        }
+    }
+    FormatText(text, ArrayCount(text), Text(id), name);
+}

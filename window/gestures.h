@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "base/language.h"
 #include "base/text.h"
 
 // "/select," + quote + path + quote. Sized for the longest path the registry read
@@ -32,3 +33,23 @@ constexpr uint32_t MAX_TIMER_PERIOD_MS = 0x7FFFFFFF;
 
 // seconds × 1000 as a timer period, held at the largest period instead of wrapping.
 uint32_t TimerPeriodFromSeconds(int32_t seconds);
+
+// The move of the picture to the Recycle Bin. The progress sink's flag
+// TSF_DELETE_RECYCLE_IF_POSSIBLE: the item about to be deleted goes to the bin.
+constexpr uint32_t DELETE_TO_BIN = 0x80;
+
+// The progress sink's decision before each delete: only into the bin. A file the bin
+// cannot take (a network share, a bin turned off or too small) would be destroyed.
+bool DeleteGoesToBin(uint32_t flags);
+
+// SHFileOperationW's list of one file: the path and two zeros, for the longest path.
+constexpr int FILE_LIST_UNITS = TEXT_UNITS + 1;
+
+// 0, and an empty list, for an empty path or one that would not fit whole: a cut path
+// names another file.
+int FormatFileList(const char16_t* path, char16_t (&list)[FILE_LIST_UNITS]);
+
+// The question and the failure's text, naming the file without its folders; room for
+// the longest name.
+constexpr int RECYCLE_TEXT_UNITS = 2 * TEXT_UNITS;
+void FormatRecycleText(TextId id, const char16_t* path, char16_t (&text)[RECYCLE_TEXT_UNITS]);

@@ -28,9 +28,13 @@ void SelectFont(GdiMeasuring* measuring, HGDIOBJ font) {
 // a device context cannot be deleted.
 void GdiCreateLabelFont(void* context, int32_t height) {
     GdiMeasuring* measuring = static_cast<GdiMeasuring*>(context);
-    const HFONT font = CreateFontW(height, 0, 0, 0, settings.fontWeight, 0, 0, 0, DEFAULT_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                   DEFAULT_PITCH | FF_DONTCARE, Wide(settings.fontFace));
+    // The zeros are the default precision, clipping, quality, pitch and family.
+    LOGFONTW face{};
+    face.lfHeight = height;
+    face.lfWeight = settings.fontWeight;
+    face.lfCharSet = DEFAULT_CHARSET;
+    CopyText(reinterpret_cast<char16_t*>(face.lfFaceName), ArrayCount(face.lfFaceName), settings.fontFace);
+    const HFONT font = CreateFontIndirectW(&face);
     SelectFont(measuring, font);
     if (labelFont != nullptr) {
         DeleteObject(labelFont);
@@ -84,10 +88,19 @@ void CreateLabels(HWND window, const LabelLayout& layout) {
     }
 }
 
+TEXTMETRICW MetricsOf(HDC dc, HFONT font) {
+    const HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, previous);
+    return metrics;
+}
+
 // Labels without a font of their own show the system font, made for the system's DPI.
-// At any other DPI they get that font with its height scaled to the layout's DPI; back
-// at the system's DPI, none again.
-void MakeDefaultLabelFont() {
+// At any other DPI they get that font with its height scaled to the layout's DPI, or,
+// where its face cannot take that height, the message font's face at it in the system
+// font's weight; back at the system's DPI, none again.
+void MakeDefaultLabelFont(HDC dc) {
     if (settings.customFont) {
         return;
     }
@@ -95,8 +108,22 @@ void MakeDefaultLabelFont() {
     if (layoutDpi != systemFontDpi) {
         LOGFONTW face{};
         GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(face), &face);
-        face.lfHeight = MulDiv(face.lfHeight, layoutDpi, systemFontDpi);
+        face.lfHeight = ScaleBetweenDpis(face.lfHeight, layoutDpi, systemFontDpi);
         font = CreateFontIndirectW(&face);
+        const TEXTMETRICW given = MetricsOf(dc, font);
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        if (ChooseDefaultLabelFont(layoutDpi, systemFontDpi, face.lfHeight, given.tmHeight,
+                                   given.tmInternalLeading) == DEFAULT_FONT_TRUETYPE &&
+            SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+            CopyText(reinterpret_cast<char16_t*>(face.lfFaceName), ArrayCount(face.lfFaceName),
+                     reinterpret_cast<const char16_t*>(metrics.lfMessageFont.lfFaceName));
+            face.lfCharSet = metrics.lfMessageFont.lfCharSet;
+            face.lfOutPrecision = OUT_TT_PRECIS;
+            face.lfPitchAndFamily = metrics.lfMessageFont.lfPitchAndFamily;
+            DeleteObject(font);
+            font = CreateFontIndirectW(&face);
+        }
     }
     if (labelFont != nullptr) {
         DeleteObject(labelFont);
@@ -106,8 +133,8 @@ void MakeDefaultLabelFont() {
 
 // The font, the sizes and the labels for the current lines at layoutDpi.
 LabelLayout BuildLabels(HWND window) {
-    MakeDefaultLabelFont();
     const HDC dc = GetDC(window);
+    MakeDefaultLabelFont(dc);
     GdiMeasuring measuring;
     const LabelLayout layout =
         ComputeLabelLayout(GdiTextMeasurer(&measuring, dc), GetSystemMetrics(SM_CYVIRTUALSCREEN));
@@ -129,7 +156,8 @@ void Layout(HWND window, int fromOptions, const PictureRead* read) {
     const PriorRect prior = fromOptions ? PriorRect{} : RestoredRect(window);
     DestroyLabels();
     if (read != nullptr) {
-        TakeWallpaperPath(read->ok, read->path);  // a failed read leaves no lines, and the layout goes on
+        // A failed read leaves no lines, and the layout goes on.
+        TakeWallpaperPath(read->ok, read->path, read->title);
     }
 
     // Measured without a frame; hidden from here on, so no half-built window is shown.
@@ -175,10 +203,15 @@ void EndGdiMeasuring(GdiMeasuring* measuring) {
     }
 }
 
-int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]) {
+int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS], char16_t (&title)[TEXT_UNITS]) {
     char16_t monitor[DEVICE_PATH_UNITS];
     MonitorDevicePath(window, monitor);
-    return ReadWallpaperPath(monitor, path);
+    title[0] = 0;
+    if (!ReadWallpaperPath(monitor, path)) {
+        return 0;
+    }
+    ReadSpotlightTitle(path, title);
+    return 1;
 }
 
 // Before the first placement the window stands nowhere yet: the primary monitor's picture.
@@ -192,7 +225,7 @@ int LayoutLabels(HWND window, int initial, int reread) {
             return 0;
         }
     } else if (reread) {
-        read.ok = ReadPictureOfWindow(window, read.path);
+        read.ok = ReadPictureOfWindow(window, read.path, read.title);
     }
     return LayoutAtWindowDpi(window, initial, !initial && reread ? &read : nullptr);
 }

@@ -20,14 +20,15 @@ TextMeasurer GdiTextMeasurer(GdiMeasuring* measuring, HDC dc);
 // context is released and can be deleted by the next layout or at shutdown.
 void EndGdiMeasuring(GdiMeasuring* measuring);
 
-// A picture's path as read, for a layout that should not read it again.
+// A picture's path and Spotlight title as read, for a layout that should not read them again.
 struct PictureRead {
     int ok;
     char16_t path[TEXT_UNITS];
+    char16_t title[TEXT_UNITS];
 };
 
-// The picture of the monitor that window stands on; 0 when none can be read.
-int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS]);
+// The picture of the monitor that window stands on, and its title; 0 when none can be read.
+int ReadPictureOfWindow(HWND window, char16_t (&path)[TEXT_UNITS], char16_t (&title)[TEXT_UNITS]);
 
 // Rebuilds the labels, fits the font, sizes the window and places it, leaving it
 // hidden. initial: the first layout (reads the path; 0 when it cannot be read).

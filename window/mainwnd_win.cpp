@@ -16,29 +16,18 @@
 #include "window/placement_win.h"
 #include "window/scale.h"
 #include "window/shell_win.h"
+#include "window/signin_win.h"
 #include "window/tray_win.h"
-
-HINSTANCE appInstance;
-HBRUSH backBrush;
-HBRUSH keyBrush;
-HFONT labelFont;
-HMENU sysMenu;
-
-HICON LoadProgramIcon(int widthMetric, int heightMetric) {
-    return static_cast<HICON>(LoadImageW(appInstance, L"Icon", IMAGE_ICON, GetSystemMetrics(widthMetric),
-                                         GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR));
-}
 
 namespace {
 
-// The file the pending Explorer open is for, taken at the click: a slideshow refresh
-// before the open fires must not change what the user clicked on.
-char16_t explorerTarget[TEXT_UNITS];
-
 // Between WM_ENTERSIZEMOVE and WM_EXITSIZEMOVE the system's move loop drives the window:
-// a layout that hid it would blink and leave the loop moving a hidden window. What falls
-// due meanwhile waits for the end of the move.
+// a layout that hid it would blink and leave the loop moving a hidden window. Between
+// WM_ENTERMENULOOP and WM_EXITMENULOOP a menu (the title bar's or the tray's) is open
+// over it, and its items stay with the picture the user saw. What falls due meanwhile
+// waits for the end of both.
 bool moving;
+bool inMenu;
 bool newPictureDue;
 bool monitorCheckDue;
 // A monitor check is posted from WM_WINDOWPOSCHANGED and not handled yet.
@@ -146,27 +135,6 @@ void OnSlideshowTimer(HWND window) {
     Refresh(window, true);
 }
 
-// A double quote in the path would end the quoted argument early and hand Explorer the
-// rest as arguments of its own.
-int ContainsQuote(const char16_t* text) {
-    for (; *text != 0; ++text) {
-        if (*text == u'"') {
-            return 1;
-        }
-    }
-    return 0;
-}
-
-void OnOpenExplorerTimer(HWND window) {
-    KillTimer(window, TIMER_OPEN_EXPLORER);
-    if (ContainsQuote(explorerTarget)) {
-        return;
-    }
-    char16_t parameters[EXPLORER_PARAMETER_UNITS];
-    FormatExplorerParameters(explorerTarget, parameters);
-    ShellExecuteW(nullptr, nullptr, L"explorer.exe", Wide(parameters), nullptr, SW_SHOW);
-}
-
 void OnAutoExitTimer(HWND window) {
     // A pending Explorer open is left alone: the quit ends the loop before it fires.
     KillTimer(window, TIMER_SLIDESHOW);
@@ -191,7 +159,7 @@ LRESULT OnTimer(HWND window, WPARAM id) {
             OnSlideshowTimer(window);
             break;
         case TIMER_OPEN_EXPLORER:
-            OnOpenExplorerTimer(window);
+            OpenScheduledExplorer(window);
             break;
         case TIMER_AUTO_EXIT:
             OnAutoExitTimer(window);
@@ -231,6 +199,7 @@ LRESULT OnDesktopChanged(HWND window) {
 // no place to be suggested: both keep their anchor. Another monitor may show another
 // picture: the move's WM_WINDOWPOSCHANGED sees to that.
 LRESULT OnDpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    ReadPositionDpi();  // the primary monitor's scale may be the one that changed
     if (LayoutInProgress()) {
         return 0;
     }
@@ -257,9 +226,9 @@ LRESULT OnWindowPosChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, WM_WINDOWPOSCHANGED, wParam, lParam);
 }
 
-LRESULT OnExitSizeMove(HWND window) {
-    moving = false;
-    if (newPictureDue || monitorCheckDue) {
+// The end of a move or of a menu: what was held runs now, once neither holds it.
+LRESULT RunHeldRefresh(HWND window) {
+    if (!moving && !inMenu && (newPictureDue || monitorCheckDue)) {
         const bool newPicture = newPictureDue;
         newPictureDue = false;
         monitorCheckDue = false;
@@ -272,28 +241,30 @@ LRESULT OnExitSizeMove(HWND window) {
 // After a display change the monitors may have other names: their pictures are read again.
 LRESULT OnDisplayChange(HWND window) {
     ReadWorkArea();
+    ReadPositionDpi();
     Refresh(window, false);
     return 0;
 }
 
 }  // namespace
 
-// One read per refresh. Only another picture, or labels that a failed read took away,
-// are worth a new layout: the notice has usually shown a change before the tick comes,
+// One read per refresh. Only another picture or title, or labels that a failed read took
+// away, are worth a new layout: the notice has usually shown a change before the tick comes,
 // and a slideshow that Windows pauses (on battery) ticks with the same picture.
 // newPicture (the tick, the notice): a failed read empties a window that shows a name,
 // and a new name restarts the automatic minimise and shows the window. Otherwise (the
 // window may stand on another monitor) a failed read changes nothing, and a hidden or
 // minimised window stays so.
 void Refresh(HWND window, bool newPicture) {
-    if (moving) {
+    if (moving || inMenu) {
         (newPicture ? newPictureDue : monitorCheckDue) = true;
         return;
     }
     PictureRead read;
-    read.ok = ReadPictureOfWindow(window, read.path);
+    read.ok = ReadPictureOfWindow(window, read.path, read.title);
     const int shown = lineCount > 0;
-    if (read.ok ? shown && TextEquals(read.path, currentPath) : !shown || !newPicture) {
+    const int same = TextEquals(read.path, currentPath) && TextEquals(read.title, currentTitle);
+    if (read.ok ? shown && same : !shown || !newPicture) {
         return;
     }
     const BOOL visible = IsWindowVisible(window);
@@ -304,19 +275,6 @@ void Refresh(HWND window, bool newPicture) {
     if (newPicture || visible) {
         ShowWindow(window, SW_SHOWNA);
     }
-}
-
-void ScheduleExplorerOpen(HWND window) {
-    const char16_t* target = currentPath;
-    if (KeyHeld(VK_SHIFT)) {
-        if (previousPath[0] == 0) {
-            return;
-        }
-        target = previousPath;
-    }
-    CopyText(explorerTarget, target);
-    // Waiting out the double-click time lets a double-click cancel the open.
-    SetTimer(window, TIMER_OPEN_EXPLORER, GetDoubleClickTime() + 10, nullptr);
 }
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -350,12 +308,19 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             moving = true;
             return 0;
         case WM_EXITSIZEMOVE:
-            return OnExitSizeMove(window);
+            moving = false;
+            return RunHeldRefresh(window);
+        case WM_ENTERMENULOOP:
+            inMenu = true;
+            return 0;
+        case WM_EXITMENULOOP:
+            inMenu = false;
+            return RunHeldRefresh(window);
         case WM_DISPLAYCHANGE:
             return OnDisplayChange(window);
         case WM_SYSCOMMAND:
             // From the title bar's menu, or the tray menu through OnCommand.
-            if (OnPictureCommand(window, wParam)) {
+            if (OnPictureCommand(window, wParam) || OnSignInCommand(wParam)) {
                 return 0;
             }
             return DefWindowProcW(window, message, wParam, lParam);
@@ -366,6 +331,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
             }
             return DefWindowProcW(window, message, wParam, lParam);
         case WM_SETTINGCHANGE:
+            // A change of a monitor's scale comes as a setting change to windows on the
+            // other monitors.
+            ReadPositionDpi();
             if (wParam == SPI_SETWORKAREA) {
                 ReadWorkArea();
             }

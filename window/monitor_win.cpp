@@ -1,5 +1,6 @@
 #include "window/monitor_win.h"
 
+#include "window/placement.h"
 #include "window/shell_win.h"
 
 HMONITOR pictureMonitor;
@@ -8,9 +9,25 @@ HMONITOR PrimaryMonitor() {
     return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
 }
 
+// A minimised window stands where it will be restored: its normal rectangle, which
+// counts from the work area's corner; the taskbar's width off is no matter here.
+HMONITOR WindowMonitor(HWND window) {
+    RECT rect{};
+    if (IsIconic(window)) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        GetWindowPlacement(window, &placement);
+        rect = placement.rcNormalPosition;
+    } else {
+        GetWindowRect(window, &rect);
+    }
+    const WindowPoint anchor =
+        AnchorPoint(PriorRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top});
+    return MonitorFromPoint(POINT{anchor.x, anchor.y}, MONITOR_DEFAULTTONEAREST);
+}
+
 void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]) {
-    pictureMonitor =
-        window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) : PrimaryMonitor();
+    pictureMonitor = window != nullptr ? WindowMonitor(window) : PrimaryMonitor();
     DevicePathOf(pictureMonitor, device);
 }
 
@@ -34,5 +51,5 @@ void DevicePathOf(HMONITOR monitor, char16_t (&device)[DEVICE_PATH_UNITS]) {
 }
 
 int MovedToAnotherMonitor(HWND window) {
-    return MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST) != pictureMonitor;
+    return WindowMonitor(window) != pictureMonitor;
 }

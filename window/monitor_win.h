@@ -10,7 +10,13 @@ constexpr int DEVICE_PATH_UNITS = 128;
 
 HMONITOR PrimaryMonitor();
 
-// The device interface path of the monitor nearest to window, or of the primary monitor
+// The window's monitor: the one under its anchor point, which a layout keeps in place,
+// so that a layout's new size never makes the window another monitor's. Not the one
+// with the largest part of it: a window across a border would change monitors with
+// each picture of another width.
+HMONITOR WindowMonitor(HWND window);
+
+// The device interface path of the window's monitor, or of the primary monitor
 // when window is null; empty when the system names none. That monitor is the one the
 // picture is read for until the next call.
 void MonitorDevicePath(HWND window, char16_t (&device)[DEVICE_PATH_UNITS]);

@@ -49,6 +49,24 @@ WindowPoint KeepPosition(PriorRect prior, int32_t width, int32_t height) {
     return WindowPoint{ClampToInt32(x), ClampToInt32(y)};
 }
 
+// Across: the left edge, the centre or the last column. Down: the top edge, or for a
+// share of the free height the row at that share of the window, which stays at the same
+// share of the work area.
+WindowPoint AnchorPoint(PriorRect rect) {
+    int64_t x = rect.left;
+    if (settings.hAnchor == 0) {
+        x += Half(rect.width);
+    } else if (settings.hAnchor == 2) {
+        x += int64_t{rect.width} - 1;
+    }
+    int64_t y = rect.top;
+    const int64_t freeHeight = int64_t{workHeight} - rect.height;
+    if (settings.vInTenths && freeHeight != 0) {
+        y += int64_t{rect.height} * rect.top / freeHeight;
+    }
+    return WindowPoint{ClampToInt32(x), ClampToInt32(y)};
+}
+
 uint32_t CurrentFrameStyle() {
     if (settings.captionFrame) {
         return STYLE_CAPTION;

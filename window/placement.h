@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "window/scale.h"
+
 constexpr uint32_t STYLE_CAPTION = 0x10CA0000;  // visible, caption, system menu, minimise box
 constexpr uint32_t STYLE_THIN = 0x104A0000;     // visible, dialog frame, system menu, minimise box
 constexpr uint32_t STYLE_BARE = 0x100A0000;     // visible, system menu, minimise box
@@ -25,14 +27,10 @@ struct FrameExtra {
     int32_t cy;
 };
 
-// Geometry is worked out in 64 bits and only the finished value is held to the
-// 32-bit range, so an extreme setting ends at the edge of the coordinate space
-// instead of wrapping round (or being undefined).
-inline int32_t ClampToInt32(int64_t value) {
-    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<int32_t>(value);
-}
-
 WindowPoint InitialPosition(int32_t width, int32_t height);
 WindowPoint KeepPosition(PriorRect prior, int32_t width, int32_t height);
+// The point of a window at rect that KeepPosition holds in place (to a pixel) whatever
+// the new size: the monitor under it is the window's, so a layout never changes it.
+WindowPoint AnchorPoint(PriorRect rect);
 uint32_t CurrentFrameStyle();
 FrameExtra CurrentFrameExtra();

@@ -23,7 +23,7 @@ POINT WorkspaceOrigin(HWND window) {
     }
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+    if (!GetMonitorInfoW(WindowMonitor(window), &monitor)) {
         return POINT{0, 0};
     }
     return POINT{monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
@@ -57,11 +57,16 @@ void ReadWorkArea() {
     workHeight = work.bottom - work.top;
 }
 
+// Positions count from the primary monitor, in its pixels: another scale there makes
+// the same numbers another place.
+void ReadPositionDpi() {
+    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
+}
+
 void ComputeDerivedFrameValues() {
     ReadWorkArea();
     systemFontDpi = static_cast<int32_t>(SystemDpi());
-    // Positions count from the primary monitor.
-    positionDpi = static_cast<int32_t>(MonitorDpi(PrimaryMonitor()));
+    ReadPositionDpi();
     UseDpi(positionDpi);
 }
 
@@ -109,7 +114,10 @@ PriorRect RestoredRect(HWND window) {
         GetWindowPlacement(window, &placement);
         const POINT origin = WorkspaceOrigin(window);
         rect = placement.rcNormalPosition;
-        OffsetRect(&rect, origin.x, origin.y);
+        rect.left += origin.x;
+        rect.right += origin.x;
+        rect.top += origin.y;
+        rect.bottom += origin.y;
     } else {
         GetWindowRect(window, &rect);
     }

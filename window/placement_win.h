@@ -23,6 +23,10 @@ extern int32_t systemFontDpi;
 // and again when the taskbar or the display changed it.
 void ReadWorkArea();
 
+// Reads positionDpi from the primary monitor: at start-up, and again when the display
+// or a monitor's scale changed.
+void ReadPositionDpi();
+
 // Fills the work area, the DPIs (the system font's; the primary monitor's for positions
 // and the first layout) and the four frame extras from the system, once at start-up.
 void ComputeDerivedFrameValues();

@@ -32,6 +32,8 @@ struct SavedValue {
     std::vector<BYTE> data;
 };
 std::vector<SavedValue> savedValues;
+// Keys a scenario's values made, each with the shallowest of its parents that was missing.
+std::vector<std::pair<std::wstring, std::wstring>> createdKeys;
 
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
@@ -401,9 +403,9 @@ std::wstring MessageBoxMessage(HWND box) {
     return std::wstring(buffer.data(), static_cast<size_t>(length));
 }
 
-void CloseMessageBox(HWND box) {
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+void CloseMessageBox(HWND box, int button) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
 }
 
 LONG_PTR WindowStyle(HWND window) {
@@ -571,6 +573,13 @@ void RestoreRegistry() {
         RegCloseKey(handle);
     }
     savedValues.clear();
+    for (const auto& [key, firstMissing] : createdKeys) {
+        for (std::wstring path = key; RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()) == ERROR_SUCCESS &&
+                                      path.size() > firstMissing.size();) {
+            path.resize(path.rfind(L'\\'));  // deepest first, up to the first one missing
+        }
+    }
+    createdKeys.clear();
 }
 
 }  // namespace
@@ -578,6 +587,15 @@ void RestoreRegistry() {
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
     SaveValueOnce(key, name);
     HKEY handle;
+    for (size_t end = 0; end != std::wstring::npos;) {
+        end = std::wstring(key).find(L'\\', end + 1);
+        const std::wstring part = std::wstring(key).substr(0, end);
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, part.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS) {
+            createdKeys.emplace_back(key, part);  // the shallowest missing: the cleanup removes it
+            break;
+        }
+        RegCloseKey(handle);
+    }
     LONG status =
         RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
     if (status == ERROR_SUCCESS) {
@@ -649,10 +667,10 @@ void SetMonitorImageCache(int index, const std::wstring& path, const std::wstrin
     SetRegistryValue(DESKTOP_KEY, name.c_str(), REG_BINARY, data.data(), static_cast<DWORD>(data.size()));
 }
 
-std::wstring MonitorDeviceForCache() {
+std::wstring MonitorDeviceForCache(POINT at) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof(info);
-    GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info);
+    GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTOPRIMARY), &info);
     DISPLAY_DEVICEW display{};
     display.cb = sizeof(display);
     EnumDisplayDevicesW(info.szDevice, 0, &display, EDD_GET_DEVICE_INTERFACE_NAME);
@@ -688,13 +706,14 @@ void SetClassValue(const std::wstring& key, const wchar_t* name, const std::wstr
 
 }  // namespace
 
-void RegisterTestClasses(const std::wstring& openCommand) {
+void RegisterTestClasses(const std::wstring& openCommand, const wchar_t* perceivedType) {
     const std::wstring server =
         TargetPath().substr(0, TargetPath().rfind(L'\\')) + L"\\tests\\nuvelo_wallpaper_server.dll";
     CHECK(GetFileAttributesW(server.c_str()) != INVALID_FILE_ATTRIBUTES);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", nullptr, server);
     SetClassValue(std::wstring(WALLPAPER_CLASS) + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
     SetClassValue(L".nuvelotest", nullptr, L"NuveloTest.Picture");
+    SetClassValue(L".nuvelotest", L"PerceivedType", perceivedType);
     SetClassValue(L"NuveloTest.Picture\\shell\\open\\command", nullptr, openCommand);
 }
 

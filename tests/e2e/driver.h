@@ -24,13 +24,16 @@ struct ScenarioRegistration {
 };
 
 // A line starting with SCENARIO(name) becomes the CTest test e2e.name; a line starting
-// with I386_SCENARIO(name) also becomes i386.name, run against the i386 build.
+// with I386_SCENARIO(name) also becomes i386.name, run against the i386 build; one with
+// DUAL_SCENARIO(name) becomes e2e.dual.name, on two monitors side by side: 0,0 to
+// 1280,800 (primary) and 1280,0 to 2304,768, outside any virtual desktop.
 #define NUVELO_SCENARIO(name)                                                \
     static void Scenario_##name();                                           \
     static ScenarioRegistration registration_##name(#name, Scenario_##name); \
     static void Scenario_##name()
 #define SCENARIO(name) NUVELO_SCENARIO(name)
 #define I386_SCENARIO(name) NUVELO_SCENARIO(name)
+#define DUAL_SCENARIO(name) NUVELO_SCENARIO(name)
 
 // Each failed check prints "file:line: what" with expected and actual values and marks
 // the scenario failed; the scenario goes on unless the check is a REQUIRE, which returns
@@ -138,8 +141,8 @@ std::wstring WindowText(HWND window);
 std::wstring ClassNameOf(HWND window);
 // The message of a message box (its static text control 0xFFFF).
 std::wstring MessageBoxMessage(HWND box);
-// Closes a message box as its OK button would.
-void CloseMessageBox(HWND box);
+// Closes a message box as its OK button (or another: IDYES, IDNO) would.
+void CloseMessageBox(HWND box, int button = IDOK);
 LONG_PTR WindowStyle(HWND window);
 LONG_PTR WindowExStyle(HWND window);
 RECT WindowRectOf(HWND window);
@@ -182,7 +185,7 @@ const ProbeInput& ProbeInputSeen();
 // ---------------------------------------------------------------------------
 // Registry of the current user. The first change of a value in a scenario records its
 // prior state; the scenario's cleanup puts every recorded value back (or deletes it
-// when it did not exist).
+// when it did not exist), and removes the keys that setting a value made.
 
 extern const wchar_t WALLPAPER_KEY[];  // Software\Microsoft\Internet Explorer\Desktop\General
 extern const wchar_t SLIDESHOW_KEY[];  // Control Panel\Personalization\Desktop Slideshow
@@ -202,7 +205,7 @@ void SetImageCache(const std::wstring& path);
 // TranscodedImageCache_NNN (0 to 999), device from byte 544. The primary monitor's device
 // path as the program reads it, its class identifier in lower case as Windows writes it.
 void SetMonitorImageCache(int index, const std::wstring& path, const std::wstring& device);
-std::wstring MonitorDeviceForCache();
+std::wstring MonitorDeviceForCache(POINT at = POINT{0, 0});  // of the monitor there
 // The general forms behind the four above.
 void SetRegistryValue(const wchar_t* key, const wchar_t* name, DWORD type, const void* data, DWORD size);
 void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
@@ -210,10 +213,11 @@ void DeleteRegistryValue(const wchar_t* key, const wchar_t* name);
 // The registry as the target sees it: KEY_WOW64_32KEY for the i386 build.
 REGSAM TargetView();
 // The tests' stand-in desktop wallpaper class (tests/server, built beside the target)
-// and a file type ".nuvelotest" whose open command is openCommand, both under
-// HKLM\Software\Classes (the only place Wine looks classes up). The runner removes
-// them, and the server's HKCU values, before and after every scenario.
-void RegisterTestClasses(const std::wstring& openCommand);
+// and a file type ".nuvelotest" whose open command is openCommand and whose
+// PerceivedType is perceivedType, both under HKLM\Software\Classes (the only place Wine
+// looks classes up). The runner removes them, and the server's HKCU values, before and
+// after every scenario.
+void RegisterTestClasses(const std::wstring& openCommand, const wchar_t* perceivedType = L"image");
 void RemoveTestClasses();
 extern const wchar_t WALLPAPER_SERVER_KEY[];  // HKCU: Status, Monitors, Calls
 

@@ -484,6 +484,31 @@ I386_SCENARIO(no_click_option_still_drags) {
     CHECK_EQ(0, session.childCommandLines.size());
 }
 
+// Windows Spotlight's values as Windows writes them: four items, the picture at index 2
+// (ImageIndex, which may lag, says 0), paths JSON-escaped; BackgroundType 3 is Spotlight.
+static void SetSpotlight(const std::wstring& title) {
+    const wchar_t key[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\DesktopSpotlight\\Creatives";
+    const wchar_t folder[] =
+        L"C:\\\\Users\\\\nuvelo\\\\AppData\\\\Local\\\\Packages\\\\MicrosoftWindows.Client."
+        L"CBS_cw5n1h2txyewy\\\\LocalCache\\\\Microsoft\\\\IrisService\\\\1a2b3c\\\\";
+    std::wstring items;
+    for (wchar_t i = L'0'; i <= L'3'; ++i) {
+        items += std::wstring(i == L'0' ? L"[" : L",") +
+                 L"{\"tracking\":{\"impression\":\"https://arc.msn.com/i\"},\"ad\":{\"title\":\"" +
+                 (i == L'2' ? title : L"Lofoten") +
+                 L"\",\"description\":\"Rocks\",\"copyright\":\"\\u00a9 Ann\",\"iconHoverText\":\"Like\"," +
+                 L"\"ctaUri\":\"microsoft-edge:https:\\/\\/www.bing.com\",\"entityId\":\"" + i +
+                 L"\",\"landscapeImage\":{\"asset\":\"" + folder + L"1816278594" + i + L".jpg\"}," +
+                 L"\"portraitImage\":{\"asset\":\"" + folder + L"2816278594" + i + L".jpg\"}}}";
+    }
+    items += L"]";
+    SetRegistryValue(key, L"Creatives", REG_SZ, items.c_str(), static_cast<DWORD>((items.size() + 1) * 2));
+    const DWORD index = 0, spotlight = 3;
+    SetRegistryValue(key, L"ImageIndex", REG_DWORD, &index, sizeof(index));
+    SetRegistryValue(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Wallpapers", L"BackgroundType",
+                     REG_DWORD, &spotlight, sizeof(spotlight));
+}
+
 // Windows 8 and later rewrite the image cache at every new desktop picture and keep
 // WallPaperSource stale: the new name shows at once, without any slideshow, while
 // another value of the key changing leaves the labels alone. With a slideshow, its
@@ -493,6 +518,7 @@ I386_SCENARIO(image_cache_change_shown_at_once) {
     const std::wstring harbour = L"C:\\Pictures\\Harbour.jpg";
     SetWallpaperSource(L"C:\\Windows\\Web\\Wallpaper\\Windows\\img0.jpg");
     SetImageCache(BEACH_PATH);
+    SetSpotlight(L"Moraine Lake, Canada");  // before the start, so that its key is watched
     DeleteSlideshowInterval();
     DebugSession session;
     REQUIRE(StartDebugged(session, L""));
@@ -515,6 +541,15 @@ I386_SCENARIO(image_cache_change_shown_at_once) {
     LabelsNow harbourShown = {main, {L" Harbour "}, nullptr};
     CHECK(WaitWith(&session, LabelsAre, &harbourShown, 3000));
     Note("the new name showed %lu ms after the write", GetTickCount() - written);
+    // Spotlight's picture shows its title, a new title at once (the beach, named by no item, its name).
+    SetImageCache(
+        L"C:\\Users\\nuvelo\\AppData\\Local\\Packages\\MicrosoftWindows.Client.CBS_cw5n1h2txyewy\\"
+        L"LocalCache\\Microsoft\\IrisService\\1a2b3c\\18162785942.jpg");
+    LabelsNow lake = {main, {L" Moraine Lake, Canada "}, nullptr};
+    CHECK(WaitWith(&session, LabelsAre, &lake, 3000));
+    SetSpotlight(L"Lake Louise / Banff");
+    LabelsNow louise = {main, {L" Lake Louise / Banff "}, nullptr};
+    CHECK(WaitWith(&session, LabelsAre, &louise, 1000));
     EndDebugged(session);
 
     // A change shows while the position box runs its own loop. With the cache gone, the
@@ -650,4 +685,49 @@ I386_SCENARIO(display_scale_150) {
     CHECK_EQ(450, centred.right - centred.left);
     CHECK_EQ(30, centred.bottom - centred.top);
     CHECK_EQ((work.cy - 30) * 5 / 10, centred.top);
+}
+
+// On two monitors, each window shows the picture of the monitor under its anchor: one
+// started on each, a change of one monitor's picture, a move by another program, and a
+// window across the border whose long name puts most of it on the right monitor: it
+// keeps the left's picture, its labels untouched for three seconds.
+DUAL_SCENARIO(window_shows_its_monitors_picture) {
+    const std::wstring left = MonitorDeviceForCache(), right = MonitorDeviceForCache(POINT{1500, 100});
+    const std::wstring longName = L" Harbour at dawn seen from the old lighthouse steps ";
+    SetMonitorImageCache(0, L"C:\\Pictures\\" + longName.substr(1, longName.size() - 2) + L".jpg", left);
+    SetMonitorImageCache(1, L"C:\\Pictures\\Sky.jpg", right);
+    StartedProcess copy = StartNuvelo(L"l1500 y100", CopyTargetAs(L"Wall2.exe"));
+    LabelsNow second = {WaitForMainWindow(copy, StartTimeout(), L"Wall2"), {L" Sky "}, nullptr};
+    StartedProcess nuvelo = StartNuvelo(L"l100 y100");
+    LabelsNow first = {WaitForMainWindow(nuvelo, StartTimeout()), {longName}, nullptr};
+    REQUIRE(left != right && first.main != nullptr && second.main != nullptr);
+    CHECK(WaitUntil(LabelsAre, &first, ReactionTimeout()) &&
+          WaitUntil(LabelsAre, &second, ReactionTimeout()));
+    const HWND firstLabel = FirstLabel(first.main);
+    SetMonitorImageCache(1, L"C:\\Pictures\\Canyon.jpg", right);
+    second.texts = {L" Canyon "};
+    CHECK(WaitUntil(LabelsAre, &second, ReactionTimeout()));
+    PassTime(500);
+    CHECK(FirstLabel(first.main) == firstLabel);
+    for (const int x : {1600, 300}) {
+        SetWindowPos(first.main, nullptr, x, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        first.texts = {x > 1280 ? L" Canyon " : longName};
+        CHECK(WaitUntil(LabelsAre, &first, 1000));
+    }
+    EndProcess(nuvelo);
+
+    nuvelo = StartNuvelo(L"l1150 y100");
+    first = {WaitForMainWindow(nuvelo, StartTimeout()), {longName}, nullptr};
+    REQUIRE(WaitUntil(LabelsAre, &first, ReactionTimeout()));
+    const RECT r = WindowRectOf(first.main);
+    CHECK(r.left == 1150 && r.right - 1280 > 1280 - r.left);
+    int changes = 0;
+    const DWORD start = GetTickCount();
+    for (HWND label = FirstLabel(first.main), seen; GetTickCount() - start < 3000; label = seen) {
+        PassTime(20);
+        seen = FirstLabel(first.main);
+        changes += seen != label;
+    }
+    CHECK_EQ(0, changes);
+    CHECK(LabelsAre(&first));
 }

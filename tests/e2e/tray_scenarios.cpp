@@ -6,6 +6,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -163,6 +164,7 @@ struct MenuItemRow {
     int top;
     int bottom;  // exclusive, screen coordinates
     bool enabled;
+    int left;  // the leftmost ink: a check mark stands left of every item's text
 };
 
 // The menu's item rows from the top: runs of pixel rows that hold text. Separators are
@@ -179,6 +181,7 @@ std::vector<MenuItemRow> ReadMenuRows(HWND menu) {
     for (int y = 2; y <= height - 2; ++y) {
         bool hasText = false;
         bool hasGrey = false;
+        int left = width;
         for (int x = 2; y < height - 2 && x < width - 2; ++x) {
             COLORREF pixel = pixels[static_cast<size_t>(y) * width + x];
             int brightest = GetRValue(pixel);
@@ -186,14 +189,16 @@ std::vector<MenuItemRow> ReadMenuRows(HWND menu) {
             brightest = GetBValue(pixel) > brightest ? GetBValue(pixel) : brightest;
             hasText = hasText || brightest < 0x40;
             hasGrey = hasGrey || brightest < 0x90;
+            left = brightest < 0x90 && x < left ? x : left;
         }
         bool lineHasInk = y < height - 2 && (hasText || hasGrey);
         if (lineHasInk && !inRow) {
             inRow = true;
-            row = {rect.top + y, 0, false};
+            row = {rect.top + y, 0, false, width};
         }
         if (lineHasInk) {
             row.enabled = row.enabled || hasText;
+            row.left = left < row.left ? left : row.left;
         }
         if (!lineHasInk && inRow) {
             inRow = false;
@@ -771,45 +776,97 @@ bool ClipboardHolds(void* text) {
     return ClipboardText() == *static_cast<const std::wstring*>(text);
 }
 
-// The last three rows of the tray menu, or of the title bar's (Alt+Space): next picture,
-// open picture, copy path. Above them: the window's five, Close (and Wine's "About Wine").
-std::vector<MenuItemRow> OpenMenuRows(DebugSession* session,
-                                      HWND main,
-                                      MenuQuery& menu,
-                                      bool titleBar = false) {
-    AimPointer(session, 1000, 250);
+struct PictureMenu {
+    DebugSession* session;  // null for a program started without the debugger
+    HWND main;
+    MenuQuery menu;
+};
+
+// The menu's own rows, below the window's five, Close and Wine's "About Wine": next
+// picture, open picture, copy path, move to the Recycle Bin, start at sign-in.
+constexpr size_t MENU_ROWS = 5;
+
+// Opens the tray menu, or the title bar's (Alt+Space), and returns its own rows; the
+// first of them are enabled ('y') or greyed as `enabled` says.
+std::vector<MenuItemRow> OpenPictureMenu(PictureMenu& m, const char* enabled, bool titleBar = false) {
+    AimPointer(m.session, 1000, 250);
     if (titleBar) {
-        PostMessageW(main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+        PostMessageW(m.main, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
     } else {
-        IconEvent(main, WM_RBUTTONUP);
+        IconEvent(m.main, WM_RBUTTONUP);
     }
-    if (!CHECK(WaitWith(session, MenuShown, &menu, ReactionTimeout()))) {
+    if (!CHECK(WaitWith(m.session, MenuShown, &m.menu, ReactionTimeout()))) {
         return {};
     }
-    PassTimeWith(session, 300);  // let the menu finish painting
-    std::vector<MenuItemRow> rows = ReadMenuRows(menu.found);
-    if (!CHECK(rows.size() >= 9)) {
+    PassTimeWith(m.session, 300);  // let the menu finish painting
+    std::vector<MenuItemRow> rows = ReadMenuRows(m.menu.found);
+    if (!CHECK(rows.size() >= 6 + MENU_ROWS)) {
         return {};
     }
-    return std::vector<MenuItemRow>(rows.end() - 3, rows.end());
+    rows.erase(rows.begin(), rows.end() - MENU_ROWS);
+    for (size_t i = 0; enabled[i] != 0; ++i) {
+        CHECK_EQ(enabled[i] == 'y', rows[i].enabled);
+    }
+    return rows;
 }
 
-bool Never(void*) {
-    return false;
+// Clicks the item `choose`, or closes the menu with Escape (-1).
+void Pick(PictureMenu& m, const std::vector<MenuItemRow>& rows, int choose) {
+    if (choose >= 0 && rows.size() == MENU_ROWS) {
+        const RECT rect = WindowRectOf(m.menu.found);
+        ClickAt((rect.left + rect.right) / 2, (rows[choose].top + rows[choose].bottom) / 2, 0, m.session);
+    } else {
+        PressKey(VK_ESCAPE);
+    }
+    CHECK(WaitWith(m.session, MenuClosed, &m.menu, ReactionTimeout()));
 }
 
 // Closes the window and expects exit code 0: COM, started by the menus, ends as well.
 void CloseDebugged(DebugSession& session, HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);
-    RunDebugLoop(session, Never, nullptr, ReactionTimeout());
+    RunDebugLoop(
+        session, [](void*) { return false; }, nullptr, ReactionTimeout());
     CHECK(session.mainExited);
     CHECK_EQ(0, session.mainExitCode);
 }
 
-void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
-    const RECT rect = WindowRectOf(menu.found);
-    ClickAt((rect.left + rect.right) / 2, (row.top + row.bottom) / 2, 0, session);
-    CHECK(WaitWith(session, MenuClosed, &menu, ReactionTimeout()));
+std::wstring TestFile(const wchar_t* name) {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring path = std::wstring(temp) + name;
+    CloseHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    return path;
+}
+
+bool Shows(HWND main, const wchar_t* name) {
+    std::wstring shown;
+    for (const ChildInfo& label : ChildWindows(main, L"Static")) {
+        shown += label.text;
+    }
+    return shown.find(name) != std::wstring::npos;
+}
+
+bool ShowsSecond(void* main) {
+    return Shows(static_cast<HWND>(main), L"Second picture");
+}
+
+const wchar_t RUN_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t SWITCH_KEY[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+
+// The Run value named after the caption; "-" when there is none.
+std::wstring RunValue() {
+    wchar_t command[2048] = L"-";
+    DWORD size = sizeof(command) - sizeof(wchar_t);
+    RegGetValueW(HKEY_CURRENT_USER, RUN_KEY, L"Nuvelo", RRF_RT_REG_SZ, nullptr, command, &size);
+    return command;
+}
+
+bool BoxGone(void* query) {
+    return !BoxShown(query);
+}
+
+bool FileThere(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
@@ -817,97 +874,186 @@ void Choose(DebugSession* session, MenuQuery& menu, const MenuItemRow& row) {
 // The picture's items of the tray menu (the system menu), with the tests' stand-in
 // desktop wallpaper class: "next picture" moves this monitor's slideshow on, "copy
 // path" and "open picture" take the exact path, and each item is greyed when it could
-// do nothing. The i386 build runs the first row only.
+// do nothing. The menu waits for nothing: a new picture that arrives while it is open is
+// shown once it closes, and the items act on the picture shown at its opening. The
+// i386 build runs the first round only, and the move to the Recycle Bin.
 I386_SCENARIO(picture_menu_items) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::wstring picture = std::wstring(temp) + L"港の朝 été.nuvelotest";
-    HANDLE file = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    REQUIRE(file != INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    // The bin is the desktop's trash folder, which every test run of this machine shares.
+    const std::wstring name = L"港の朝 été " + std::to_wstring(GetCurrentProcessId()) + L".nuvelotest";
+    const std::wstring picture = TestFile(name.c_str());
+    const std::wstring second = TestFile(L"Second picture.nuvelotest");
     SetWallpaperSource(picture);
     wchar_t driver[MAX_PATH];
     GetModuleFileNameW(nullptr, driver, MAX_PATH);
-    RegisterTestClasses(L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"");
+    const std::wstring openCommand = L"\"" + std::wstring(driver) + L"\" open-recorder \"%1\"";
+    RegisterTestClasses(openCommand);
     // Another monitor first; this one's as Windows writes it, in another case than the
     // program reads it.
     const std::wstring monitors = L"\\\\?\\DISPLAY#OTHER#1&2#{e6f07b5f-ee97-4a90-b076-33f57bf4eaa7}" +
                                   std::wstring(1, L'\0') + MonitorDeviceForCache() + std::wstring(2, L'\0');
     SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.data(), static_cast<DWORD>(monitors.size() * 2));
-    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW; 1 below: no slideshow
-    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    const DWORD status[2] = {1, 3};  // no slideshow; DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
 
     DebugSession session;
-    REQUIRE(StartDebugged(session, L"i"));
-    MainQuery query = {session.main.id, nullptr};
+    PictureMenu m = {&session, nullptr, {}};
+    REQUIRE(StartDebugged(session, L"i  e"));
+    MainQuery query = {m.session->main.id, nullptr};
     REQUIRE(RunDebugLoop(session, MainShown, &query, StartTimeout()));
-    HWND main = query.found;
-    REQUIRE(RunDebugLoop(session, IconShown, main, ReactionTimeout()));
-    MenuQuery menu = {session.main.id, nullptr};
+    m.main = query.found;
+    REQUIRE(RunDebugLoop(session, IconShown, m.main, ReactionTimeout()));
+    m.menu = {m.session->main.id, nullptr};
 
-    std::vector<MenuItemRow> rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    CHECK(rows[0].enabled && rows[1].enabled && rows[2].enabled);
-    Choose(&session, menu, rows[0]);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 0);
     const std::wstring advance = L"AdvanceSlideshow 0 " + MonitorDeviceForCache() + L"\n";
     std::wstring advances = advance;
-    CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-    PassTimeWith(&session, 300);
+    CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+    PassTimeWith(m.session, 300);
     CHECK_TEXT(advances, Advances());
+
+    // "Move to Recycle Bin" asks first, naming the file, "No" the default; "No" keeps the
+    // file, "Yes" puts it into the bin (kept there, not destroyed) and moves the
+    // slideshow on, once.
+    wchar_t trash[MAX_PATH] = L"";
+    GetEnvironmentVariableW(L"NUVELO_TEST_TRASH", trash, MAX_PATH);
+    std::wstring binned = L"Z:" + std::wstring(trash) + L"/" + name;
+    std::replace(binned.begin(), binned.end(), L'/', L'\\');
+    for (int answer : {IDNO, IDYES}) {
+        if (answer == IDNO && IsI386Target()) {
+            continue;
+        }
+        Pick(m, OpenPictureMenu(m, "yyyy"), 3);
+        BoxQuery box = {m.session->main.id, nullptr};
+        REQUIRE(WaitWith(m.session, BoxShown, &box, ReactionTimeout()));
+        CHECK_TEXT(L"「" + name + L"」をごみ箱に移動しますか?  ", MessageBoxMessage(box.box));
+        CHECK(GetWindow(box.box, GW_OWNER) == m.main);
+        CHECK_EQ(BS_DEFPUSHBUTTON, WindowStyle(GetDlgItem(box.box, IDNO)) & BS_TYPEMASK);
+        CloseMessageBox(box.box, answer);
+        CHECK(WaitWith(m.session, BoxGone, &box, ReactionTimeout()));
+        advances += answer == IDYES ? advance : L"";
+        CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+        CHECK_EQ(answer == IDNO, FileThere(picture));
+        CHECK_EQ(answer == IDYES, FileThere(binned));
+    }
+    DeleteFileW(binned.c_str());
+    DeleteFileW(
+        (binned.substr(0, binned.size() - name.size()) + L"..\\info\\" + name + L".trashinfo").c_str());
     if (IsI386Target()) {
-        CloseDebugged(session, main);
+        CloseDebugged(session, m.main);
         return;
     }
 
+    // A new picture while the menu is open waits for it to close; "copy path" copies the
+    // one shown when it opened (the one just moved to the bin).
     if (OpenClipboard(nullptr)) {
         EmptyClipboard();
         CloseClipboard();
     }
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    Choose(&session, menu, rows[2]);
-    CHECK(WaitWith(&session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
+    std::vector<MenuItemRow> rows = OpenPictureMenu(m, "yyyy");
+    SetWallpaperSource(second);
+    PassTimeWith(m.session, 1000);
+    CHECK(Shows(m.main, L"港の朝 été"));
+    Pick(m, rows, 2);
+    CHECK(WaitWith(m.session, ClipboardHolds, const_cast<std::wstring*>(&picture), ReactionTimeout()));
     CHECK_TEXT(picture, ClipboardText());
+    CHECK(WaitWith(m.session, ShowsSecond, m.main, ReactionTimeout()));
 
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    Choose(&session, menu, rows[1]);
-    if (session.childCommandLines.empty()) {
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
+    if (m.session->childCommandLines.empty()) {
         WaitForChildProcess(session, ReactionTimeout());
     }
     // Wine quotes the whole command line once more; the path is one argument either way.
-    if (CHECK_EQ(1, session.childCommandLines.size())) {
-        CHECK(session.childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + picture +
-                                                L"\"") != std::wstring::npos);
+    if (CHECK_EQ(1, m.session->childCommandLines.size())) {
+        CHECK(m.session->childCommandLines[0].find(std::wstring(driver) + L"\" open-recorder \"" + second +
+                                                   L"\"") != std::wstring::npos);
     }
+    // Opening the menu does not look at the disk: a file that is gone leaves "open
+    // picture" and "move to the bin" enabled; choosing them starts nothing and asks
+    // nothing. A type that is not a picture (a program's, say) is not opened.
+    DeleteFileW(second.c_str());
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
+    Pick(m, OpenPictureMenu(m, "yyyy"), 3);
+    PassTimeWith(m.session, 1000);
+    BoxQuery noBox = {m.session->main.id, nullptr};
+    CHECK(!BoxShown(&noBox));
+    TestFile(L"Second picture.nuvelotest");
+    RegisterTestClasses(openCommand, L"application");
+    Pick(m, OpenPictureMenu(m, "yyyy"), 1);
 
     // A status without a slideshow greys "next picture"; the title bar's menu is made
     // ready at its opening too, and its choice handled.
-    for (DWORD status : {1, 3}) {
-        SetServerValue(L"Status", REG_DWORD, &status, sizeof(status));
-        rows = OpenMenuRows(&session, main, menu, status == 3);
-        REQUIRE(rows.size() == 3);
-        CHECK_EQ(status == 3, rows[0].enabled);
-        CHECK(rows[1].enabled && rows[2].enabled);
-        if (status == 1) {
-            PressKey(VK_ESCAPE);
-            CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-        } else {
-            Choose(&session, menu, rows[0]);
-            advances += advance;
-            CHECK(WaitWith(&session, AdvancesAre, &advances, ReactionTimeout()));
-        }
-    }
-    // Without the class "next picture" is greyed and the program runs on; a file that is
-    // gone greys "open picture".
+    SetServerValue(L"Status", REG_DWORD, &status[0], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "nyyy"), -1);
+    SetServerValue(L"Status", REG_DWORD, &status[1], sizeof(DWORD));
+    Pick(m, OpenPictureMenu(m, "yyyy", true), 0);
+    advances += advance;
+    CHECK(WaitWith(m.session, AdvancesAre, &advances, ReactionTimeout()));
+
+    // Without the class "next picture" is greyed and the program runs on.
     RemoveTestClasses();
-    DeleteFileW(picture.c_str());
-    rows = OpenMenuRows(&session, main, menu);
-    REQUIRE(rows.size() == 3);
-    CHECK(!rows[0].enabled && !rows[1].enabled && rows[2].enabled);
-    PressKey(VK_ESCAPE);
-    CHECK(WaitWith(&session, MenuClosed, &menu, ReactionTimeout()));
-    CHECK(!session.mainExited && IsWindowVisible(main));
-    CHECK_EQ(1, session.childCommandLines.size());
-    CloseDebugged(session, main);
+    DeleteFileW(second.c_str());
+    Pick(m, OpenPictureMenu(m, "nyyy"), -1);
+    PassTimeWith(m.session, 1000);
+    CHECK(!m.session->mainExited && IsWindowVisible(m.main));
+    CHECK_EQ(1, m.session->childCommandLines.size());
+
+    // "Start at sign-in" writes the quoted path and the options as given, is checked at
+    // the next opening and removes the value when chosen again. A value of another program
+    // shows unchecked and is replaced; this program's path in other letters is its own;
+    // Task Manager's "off" shows unchecked, and the choice clears it.
+    const std::wstring ours = L"\"" + TargetPath() + L"\" i  e";
+    const std::wstring none = L"-", other = L"\"C:\\Other\\Nuvelo.exe\" d1", oursInOtherLetters = Lower(ours);
+    const BYTE off[12] = {3, 0, 0, 0, 0x17, 0x79, 0xbd, 1, 0x17, 0xd9, 0xd1, 1};
+    DeleteRegistryValue(RUN_KEY, L"Nuvelo");
+    DeleteRegistryValue(SWITCH_KEY, L"Nuvelo");
+    struct SignInRow {
+        const std::wstring* before;  // null: as the previous choice left it
+        bool switchedOff;
+        bool checked;
+        const std::wstring* after;
+    } signInRows[] = {
+        {nullptr, false, false, &ours}, {nullptr, false, true, &none},
+        {&other, false, false, &ours},  {&oursInOtherLetters, false, true, &none},
+        {&ours, true, false, &ours},
+    };
+    for (const SignInRow& row : signInRows) {
+        if (row.before != nullptr) {
+            SetRegistryValue(RUN_KEY, L"Nuvelo", REG_SZ, row.before->c_str(),
+                             static_cast<DWORD>((row.before->size() + 1) * sizeof(wchar_t)));
+        }
+        if (row.switchedOff) {
+            SetRegistryValue(SWITCH_KEY, L"Nuvelo", REG_BINARY, off, sizeof(off));
+        }
+        rows = OpenPictureMenu(m, "");
+        REQUIRE(rows.size() == MENU_ROWS);
+        CHECK_EQ(row.checked, rows[MENU_ROWS - 1].left + 4 < rows[MENU_ROWS - 2].left);
+        Pick(m, rows, MENU_ROWS - 1);
+        auto written = [](void* value) { return RunValue() == *static_cast<const std::wstring*>(value); };
+        WaitWith(m.session, written, const_cast<std::wstring*>(row.after), ReactionTimeout());
+        CHECK_TEXT(*row.after, RunValue());
+        CHECK(RegGetValueW(HKEY_CURRENT_USER, SWITCH_KEY, L"Nuvelo", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+              ERROR_FILE_NOT_FOUND);
+    }
+    CloseDebugged(session, m.main);
+}
+
+// On the right one of two monitors, "next picture" moves that monitor's slideshow on;
+// greyed while the slideshow lists the other monitor only.
+DUAL_SCENARIO(next_picture_of_the_right_monitor) {
+    SetWallpaperSource(L"C:\\Pictures\\Beach.jpg");
+    RegisterTestClasses(L"notepad.exe");
+    const std::wstring left = MonitorDeviceForCache() + L'\0', right = MonitorDeviceForCache(POINT{1500, 0});
+    const DWORD running = 3;  // DSS_ENABLED | DSS_SLIDESHOW
+    SetServerValue(L"Status", REG_DWORD, &running, sizeof(running));
+    TrayStart start = StartWithIcon(L"i l1500 y100");
+    PictureMenu m = {nullptr, start.main, {start.process.id, nullptr}};
+    for (const std::wstring& monitors : {left + right + L'\0', left}) {
+        SetServerValue(L"Monitors", REG_MULTI_SZ, monitors.c_str(),
+                       static_cast<DWORD>(monitors.size() * 2 + 2));
+        const bool listed = monitors != left;
+        Pick(m, OpenPictureMenu(m, listed ? "y" : "n"), listed ? 0 : -1);
+    }
+    std::wstring advances = L"AdvanceSlideshow 0 " + right + L"\n";
+    CHECK(WaitUntil(AdvancesAre, &advances, ReactionTimeout()));
+    CloseAndExpectZero(start);
 }

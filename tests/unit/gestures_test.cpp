@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "window/gestures.h"
@@ -88,4 +89,43 @@ TEST(TimerPeriod, SecondsBecomeMillisecondsAndHoldAtTheLargestPeriod) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.period, TimerPeriodFromSeconds(c.seconds)) << c.seconds;
     }
+}
+
+// The progress sink lets a delete go on only into the bin (TSF_DELETE_RECYCLE_IF_POSSIBLE);
+// without that flag the file would be destroyed.
+TEST(RecycleBin, OnlyADeleteIntoTheBinGoesOn) {
+    const struct {
+        uint32_t flags;
+        bool goes;
+    } cases[] = {
+        {0, false}, {0x80, true}, {0x80 | 0x40 | 0x2, true}, {0xFFFFFF7F, false}, {0xFFFFFFFF, true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.goes, DeleteGoesToBin(c.flags)) << std::hex << c.flags;
+    }
+}
+
+// SHFileOperationW reads names up to two zeros: a path cut to fit would name another
+// file, one zero short it would read on past the list.
+TEST(RecycleBin, FileListIsTheWholePathAndTwoZerosOrEmpty) {
+    const struct {
+        size_t length;
+        int made;
+    } cases[] = {{1, 1}, {259, 1}, {260, 0}, {400, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        const std::u16string path = Repeat(u'x', c.length);
+        char16_t list[FILE_LIST_UNITS];
+        std::fill(list, list + FILE_LIST_UNITS, u'?');
+        EXPECT_EQ(c.made, FormatFileList(path.c_str(), list)) << c.length;
+        const std::u16string expected = (c.made ? path : u"") + Repeat(0, 2);
+        EXPECT_EQ(expected, std::u16string(list, expected.size())) << c.length;
+    }
+}
+
+TEST(RecycleBin, TheQuestionNamesTheFileWithoutItsFolders) {
+    char16_t text[RECYCLE_TEXT_UNITS];
+    FormatRecycleText(TEXT_RECYCLE_QUESTION, u"C:\\Photos/2024\\Beach 1%s.jpg", text);
+    EXPECT_EQ(std::u16string(u"「Beach 1%s.jpg」をごみ箱に移動しますか?  "), text);
+    const std::u16string longest = Repeat(u'n', 259);
+    FormatRecycleText(TEXT_NOT_RECYCLED, longest.c_str(), text);
+    EXPECT_EQ(u"「" + longest + u"」をごみ箱に移動できませんでした。ファイルは削除されていません  ", text);
 }

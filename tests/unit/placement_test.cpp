@@ -77,6 +77,23 @@ TEST(KeepPosition, WorkedExamplesAndEdges) {
         const WindowPoint p = KeepPosition(c.prior, c.width, c.height);
         EXPECT_EQ(c.x, p.x) << "prior left " << c.prior.left << " anchor " << c.anchor;
         EXPECT_EQ(c.y, p.y) << "prior top " << c.prior.top << " height " << c.height;
+        // The monitor is taken at the anchor: a new size must not move it past a pixel.
+        const WindowPoint before = AnchorPoint(c.prior);
+        const WindowPoint after = AnchorPoint(PriorRect{p.x, p.y, c.width, c.height});
+        EXPECT_NEAR(before.x, after.x, 1) << "prior left " << c.prior.left << " anchor " << c.anchor;
+        EXPECT_NEAR(before.y, after.y, 1) << "prior top " << c.prior.top << " height " << c.height;
+    }
+}
+
+TEST(AnchorPoint, EdgeCentreOrShareOfTheWindow) {
+    const int32_t cases[][4] = {{LEFT, 0, 1150, 100}, {RIGHT, 0, 1549, 100}, {CENTRE, 1, 1350, 106}};
+    for (const auto& c : cases) {
+        UseWorkArea(1920, 1040);
+        settings.hAnchor = c[0];
+        settings.vInTenths = c[1];
+        const WindowPoint p = AnchorPoint(PriorRect{1150, 100, 400, 60});
+        EXPECT_EQ(c[2], p.x) << "anchor " << c[0];
+        EXPECT_EQ(c[3], p.y) << "in tenths " << c[1];  // 100 + 60 x 100 / 980
     }
 }
 

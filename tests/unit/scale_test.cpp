@@ -17,3 +17,24 @@ TEST(Scale, OptionsRoundTripThroughPixels) {
         }
     }
 }
+
+// The system font asked for as a cell of 24 pixels at 150 % (or characters of 18 at
+// 125 %): GDI's answer within a pixel keeps it; two off, the old size or doubled (a
+// bitmap face's nearest) take a TrueType face; at the system's own DPI no font at all.
+// A height of 0 (the face's default) has nothing to miss; extremes do not overflow.
+TEST(Scale, DefaultLabelFontFollowsTheHeightGdiGave) {
+    const DefaultLabelFont none = DEFAULT_FONT_NONE, scaled = DEFAULT_FONT_SCALED,
+                           other = DEFAULT_FONT_TRUETYPE;
+    const struct {
+        int32_t dpi, asked, cell, leading;
+        DefaultLabelFont font;
+    } rows[] = {
+        {96, 16, 32, 3, none},    {144, 24, 24, 3, scaled}, {144, 24, 25, 3, scaled},
+        {144, 24, 23, 3, scaled}, {144, 24, 26, 3, other},  {144, 24, 22, 3, other},
+        {144, 24, 16, 3, other},  {192, 32, 64, 6, other},  {120, -18, 22, 4, scaled},
+        {120, -18, 22, 2, other}, {120, 0, 40, 9, scaled},  {72, INT32_MIN, INT32_MAX, INT32_MIN, other}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(r.font, ChooseDefaultLabelFont(r.dpi, 96, r.asked, r.cell, r.leading))
+            << r.dpi << " " << r.cell;
+    }
+}

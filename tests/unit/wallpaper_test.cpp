@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
 #include "wallpaper/lines.h"
+#include "wallpaper/spotlight.h"
 
 namespace {
 
@@ -297,6 +299,116 @@ TEST(SplitWallpaperPath, NonAsciiUnitsAreOrdinaryCharacters) {
     EXPECT_EQ((Lines{u"浜辺", u"写真"}), Split(u"C:\\写真\\浜辺.jpg", 2, 0, 0, 0));
     // A surrogate pair is two units and is kept whole.
     EXPECT_EQ((Lines{u"\U0001F3D6", u"C:"}), Split(u"C:\\\U0001F3D6.png", 2, 0, 0, 0));
+}
+
+namespace {
+
+// Windows Spotlight's value as Windows writes it: four items, fields in no fixed order,
+// paths JSON-escaped. Item i's pictures are 1816278594<i>.jpg and p<i>.jpg in IRIS.
+const std::u16string IRIS =
+    u"C:\\Users\\\u00C5sa\\AppData\\Local\\Packages\\MicrosoftWindows.Client.CBS_cw5n1h2txyewy\\LocalCache\\"
+    u"Microsoft\\IrisService\\1a2b\\";
+const std::u16string LAKE = IRIS + u"18162785942.jpg";
+
+std::u16string Creatives(const std::u16string& title2, bool landscape2 = true) {
+    std::u16string json, folder;
+    for (char16_t c : IRIS) {
+        folder += c == u'\\' ? u"\\\\" : std::u16string(1, c);
+    }
+    for (char16_t i = u'0'; i <= u'3'; ++i) {
+        const std::u16string n(1, i), image = u"Image\":{\"asset\":\"" + folder;
+        json += (i > u'0' ? u",{" : u"[{") +
+                std::u16string(u"\"tracking\":{\"ids\":[1,true,null]},\"ad\":{\"title\":") +
+                (i == u'2' ? title2 : u"\"Lofoten\"") +
+                (i != u'2' || landscape2 ? u",\"landscape" + image + u"1816278594" + n + u".jpg\"}" : u"") +
+                u",\"portrait" + image + u"p" + n + u".jpg\"},\"copyright\":\"\\u00a9 Ann\",\"entityId\":\"" +
+                n + u"\"}}";
+    }
+    return json + u"]";
+}
+
+// On a heap copy of exactly the value, so that ASan sees a read past it.
+std::u16string SpotlightTitle(const std::u16string& value, const std::u16string& path) {
+    const std::vector<char16_t> exact(value.begin(), value.end());
+    std::vector<int> work(SpotlightWorkBytes(exact.size()) / sizeof(int) + 1);
+    char16_t title[TEXT_UNITS];
+    const int found = FindSpotlightTitle(exact.data(), exact.size(), path.c_str(), work.data(), title);
+    EXPECT_EQ(found, title[0] != 0);
+    return title;
+}
+
+}  // namespace
+
+TEST(FindSpotlightTitle, TheItemOfThePicture) {
+    const std::u16string full = Creatives(u"\"Moraine Lake, Canada\"");
+    const std::u16string x259(259, u'x');
+    const std::u16string most = full + std::u16string(SPOTLIGHT_VALUE_BYTES / 2 - full.size(), u' ');
+    const struct {
+        const char* what;
+        std::u16string value;
+        std::u16string path;
+        std::u16string title;
+    } rows[] = {
+        {"item 2's landscape (ImageIndex would say 0)", full, LAKE, u"Moraine Lake, Canada"},
+        {"the asset in another case", full, u"c:\\USERS\\\u00E5SA" + LAKE.substr(12),
+         u"Moraine Lake, Canada"},
+        {"no item names the picture", full, IRIS + u"18162785949.jpg", u""},
+        {"a path one unit longer", full, LAKE + u"x", u""},
+        {"escapes and a pair", Creatives(u"\"Lake \\u2014 \\\"Banff\\\" 1\\/2 \\ud83c\\udfd4\U0001F3D4\""),
+         LAKE, u"Lake \u2014 \"Banff\" 1/2 \U0001F3D4\U0001F3D4"},
+        {"lone surrogates", Creatives(u"\"a\\ud83cb\\udfd4\xD83C\""), LAKE, u"a\uFFFDb\uFFFD\uFFFD"},
+        {"control characters", Creatives(u"\"a\\tb\\u0000c\x01\x9F\""), LAKE, u"a b c  "},
+        {"title not a string", Creatives(u"{\"text\":\"Lake\"}"), LAKE, u""},
+        {"title of blanks", Creatives(u"\" \\n\""), LAKE, u""},
+        {"an ad without landscapeImage", Creatives(u"\"Lake\"", false), LAKE, u""},
+        {"its portrait", Creatives(u"\"Lake\"", false), IRIS + u"p2.jpg", u"Lake"},
+        {"truncated JSON", full.substr(0, full.size() - 3), LAKE, u""},
+        {"something after the array", full + u"[]", LAKE, u""},
+        {"nesting deeper than the tokens",
+         full.substr(0, full.size() - 1) + u"," + std::u16string(2100, u'[') + std::u16string(2100, u']') +
+             u"]",
+         LAKE, u""},
+        {"a title longer than a label", Creatives(u"\"" + x259 + u"y\""), LAKE, x259},
+        {"a pair that does not fit", Creatives(u"\"" + x259.substr(1) + u"\\ud83c\\udfd4\""), LAKE,
+         x259.substr(1)},
+        {"256 KiB", most, LAKE, u"Moraine Lake, Canada"},
+        {"larger", most + u" ", LAKE, u""},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.title, SpotlightTitle(row.value, row.path)) << row.what;
+    }
+}
+
+// The title stands where the file's name would, whatever the settings do to names; the
+// folders, currentPath and the previous picture stay the file's.
+TEST(TakeWallpaperPath, TitleInPlaceOfTheName) {
+    SetDefaultSettings(0, 0);
+    const std::u16string title = u"St. Moritz\\Engadin/Alps";
+    const std::u16string pair = u"\U0001F3D4";
+    const std::u16string fill(259 - IRIS.size() - 1, u'x');  // the pair's second half would be unit 260
+    const struct {
+        int32_t maxLines, rest, extension, pad;
+        std::u16string title;
+        Lines lines;
+    } rows[] = {
+        {2, 0, 0, 0, title, {title, u"1a2b"}},        {2, 0, 1, 0, title, {title, u"1a2b"}},
+        {2, 0, 0, 0, u"", {u"18162785942", u"1a2b"}}, {2, 0, 1, 1, title, {u" " + title + u" ", u" 1a2b "}},
+        {1, 1, 0, 0, title, {IRIS + title}},          {1, 1, 0, 0, fill + pair, {IRIS + fill}},
+    };
+    TakeWallpaperPath(1, u"C:\\a.jpg");
+    for (const auto& row : rows) {
+        settings.maxLines = row.maxLines, settings.restOnLastLine = row.rest;
+        settings.showExtension = row.extension, settings.padLines = row.pad;
+        ASSERT_EQ(1, TakeWallpaperPath(1, LAKE.c_str(), row.title.c_str()));
+        Lines shown(lineCount);
+        std::transform(lines, lines + lineCount, shown.begin(),
+                       [](const LineLabel& line) { return line.text; });
+        EXPECT_EQ(row.lines, shown) << row.maxLines << row.rest << row.extension << row.pad;
+    }
+    // New titles for the same picture kept the previous picture; a failed read keeps all.
+    EXPECT_EQ(0, TakeWallpaperPath(0, u"", u""));
+    EXPECT_EQ(0, lineCount);
+    EXPECT_EQ(u"C:\\a.jpg" + LAKE + fill + pair, std::u16string(previousPath) + currentPath + currentTitle);
 }
 
 namespace {

@@ -576,6 +576,19 @@ TEST_F(LabelWindows, WorkAreaIsReadAgainAtItsNotice) {
     EXPECT_EQ(smaller.bottom - smaller.top, placed.bottom);
 }
 
+// The position box's units are the primary monitor's pixels: read again after a change
+// of the display, of a setting (a scale) or of the window's DPI.
+TEST_F(LabelWindows, PositionDpiIsReadAgainAtEachNotice) {
+    ASSERT_EQ(1, LayoutLabels(window, 1, 0));
+    RECT suggested{0, 0, 300, 60};
+    for (const UINT message : {WM_DISPLAYCHANGE, WM_SETTINGCHANGE, WM_DPICHANGED}) {
+        positionDpi = 120;
+        MainWndProc(window, message, message == WM_DPICHANGED ? MAKEWPARAM(96, 96) : 0,
+                    reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(96, positionDpi) << std::hex << message;
+    }
+}
+
 namespace {
 
 const wchar_t DESKTOP_KEY[] = L"Control Panel\\Desktop";

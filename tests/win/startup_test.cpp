@@ -42,9 +42,12 @@ public:
         }
         SetWindowsHookExW(WH_CBT, RefuseWindows, nullptr, GetCurrentThreadId());
         SetTimer(nullptr, 0, 2000, NoteLoop);
+        SetErrorMode(SEM_NOGPFAULTERRORBOX);
         const int exitCode = RunApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
-        // 0: ended at once with 0; 2: waited in a message loop that nothing would end.
-        ExitProcess(loopRan ? 2 : static_cast<UINT>(exitCode));
+        const UINT errorMode = SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;
+        // 0: ended at once with 0; 2: waited in a message loop that nothing would end;
+        // 3: the system's error boxes were not turned off, or the starter's bit was lost.
+        ExitProcess(loopRan ? 2 : GetErrorMode() != errorMode ? 3 : static_cast<UINT>(exitCode));
     }
 };
 
@@ -54,7 +57,9 @@ TEST(StartUp, RefusedMainWindowEndsStartUp) {
     SetEnvironmentVariableW(CHILD_MARK, L"1");
     const DWORD exitCode = RunToEnd(ThisProgramPath(), L"");
     SetEnvironmentVariableW(CHILD_MARK, nullptr);
-    EXPECT_EQ(0u, exitCode) << "2: start-up went on into its message loop; 259: it did not start or end";
+    EXPECT_EQ(0u, exitCode)
+        << "2: start-up went on into its message loop; 3: the error mode; 259: it did not "
+           "start or end";
 }
 
 // A DLL of this project's own (the benchmark's queue hook, in no system folder) put
