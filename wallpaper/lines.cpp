@@ -36,6 +36,22 @@ char16_t FoldCase(char16_t unit) {
     return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
 }
 
+// Whether the device path whose units unitAt(n) gives ends with a zero among its first
+// available units and equals monitor up to there, letters in either case.
+template <typename UnitAt>
+int SameDevicePath(UnitAt unitAt, size_t available, const char16_t* monitor) {
+    for (size_t n = 0; n < available; ++n) {
+        const char16_t unit = unitAt(n);
+        if (FoldCase(unit) != FoldCase(monitor[n])) {
+            return 0;  // another monitor, or a path longer or shorter than monitor
+        }
+        if (unit == 0) {
+            return 1;
+        }
+    }
+    return 0;  // no zero inside
+}
+
 }  // namespace
 
 // The scans never look at position 0, so a leading
@@ -221,26 +237,19 @@ int PathForMonitor(uint32_t type,
         return 0;
     }
     const uint8_t* units = data + IMAGE_CACHE_DEVICE_OFFSET;
-    const size_t available = (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t);
-    for (size_t n = 0; n < available; ++n) {
-        const char16_t unit = static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
-        if (FoldCase(unit) != FoldCase(monitor[n])) {
-            return 0;  // another monitor, or a field longer or shorter than the path
-        }
-        if (unit == 0) {
-            return PathFromImageCache(type, data, bytes, path);
-        }
+    const auto fieldUnit = [units](size_t n) {
+        return static_cast<char16_t>(units[2 * n] | units[2 * n + 1] << 8);
+    };
+    if (!SameDevicePath(fieldUnit, (bytes - IMAGE_CACHE_DEVICE_OFFSET) / sizeof(char16_t), monitor)) {
+        return 0;
     }
-    return 0;  // no zero inside the value
+    return PathFromImageCache(type, data, bytes, path);
 }
 
 int32_t FindMonitorId(const char16_t* const* ids, uint32_t count, const char16_t* monitor) {
     for (uint32_t i = 0; i < count && monitor[0] != 0; ++i) {
-        size_t n = 0;
-        while (FoldCase(ids[i][n]) == FoldCase(monitor[n]) && monitor[n] != 0) {
-            ++n;
-        }
-        if (ids[i][n] == monitor[n]) {  // both ended together
+        const char16_t* id = ids[i];
+        if (SameDevicePath([id](size_t n) { return id[n]; }, SIZE_MAX, monitor)) {
             return static_cast<int32_t>(i);
         }
     }

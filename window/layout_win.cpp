@@ -162,7 +162,7 @@ void Layout(HWND window, int fromOptions, const PictureRead* read) {
 
     // Measured without a frame; hidden from here on, so no half-built window is shown.
     const HWND after = reinterpret_cast<HWND>(settings.zOrderAfter);
-    SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(STYLE_BARE));
+    SetFrameStyle(window, STYLE_BARE);
     SetWindowPos(window, after, 0, 0, 0, 0, FRAME_CHANGED_HIDE);
 
     const LabelLayout layout = BuildLabels(window);

@@ -83,15 +83,23 @@ void UseDpi(int32_t dpi) {
     thinExtraCy = thin.cy - bare.cy;
 }
 
-// The style change takes effect only through the second SetWindowPos; all three styles
-// carry WS_VISIBLE, so that call also hides the window again.
+// All three styles carry WS_VISIBLE: set as they are, they would mark a hidden window
+// visible, half laid out, until the next SetWindowPos hides it again (and a start that
+// is watched then is seen before it armed its slideshow timer). So the window keeps
+// its own visibility; only SetWindowPos and ShowWindow show or hide it.
+void SetFrameStyle(HWND window, uint32_t style) {
+    const LONG visible = GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE;
+    SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(style & ~uint32_t{WS_VISIBLE}) | visible);
+}
+
+// The style change takes effect only through the second SetWindowPos.
 void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t height) {
     const HWND after = reinterpret_cast<HWND>(settings.zOrderAfter);
     const bool minimised = IsIconic(window) != FALSE;
     if (!minimised) {
         SetWindowPos(window, after, x, y, width, height, MOVE_SIZE_HIDE);
     }
-    SetWindowLongW(window, GWL_STYLE, static_cast<LONG>(CurrentFrameStyle()));
+    SetFrameStyle(window, CurrentFrameStyle());
     SetWindowPos(window, after, 0, 0, 0, 0, FRAME_CHANGED_HIDE);
     if (minimised) {
         SetRestoredRect(window, x, y, width, height);

@@ -34,6 +34,10 @@ void ComputeDerivedFrameValues();
 // Makes dpi the layouts' DPI and works the frame extras out again for it.
 void UseDpi(int32_t dpi);
 
+// Puts style on the window as its frame, its visibility left as it is; SetWindowPos with
+// SWP_FRAMECHANGED makes it take effect.
+void SetFrameStyle(HWND window, uint32_t style);
+
 // Moves and sizes the window, puts the current frame on it and leaves it hidden. A
 // minimised window stays so, and is restored to that place and size.
 void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t height);

@@ -244,8 +244,10 @@ void NoteLabels(HWND main) {
 // One slideshow refresh to the picture of this number.
 bool Refresh(HWND main, int number) {
     const Picture& picture = PictureFor(number);
-    SetWallpaperSource(picture.path);
+    // The labels are taken before the value changes: its change notice may lay the window
+    // out before the tick, which then finds the picture shown and leaves the labels be.
     LabelState state = {main, &picture.lines, LabelWindows(main), false, false};
+    SetWallpaperSource(picture.path);
     PostMessageW(main, WM_TIMER, SLIDESHOW_TIMER, 0);
     if (!WaitForLayout(&state)) {
         Note("refresh %d did not show its picture", number);

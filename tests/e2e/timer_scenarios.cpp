@@ -21,16 +21,19 @@ struct LabelShows {
     std::wstring text;
 };
 
+// Shown, with the single label reading text. A refresh lays the window out hidden and
+// shows it at the end: until then its new labels stand where its old frame put them,
+// and a click aimed at them may meet the title bar.
 bool LabelShowsText(void* context) {
     LabelShows* wanted = static_cast<LabelShows*>(context);
     std::vector<std::wstring> texts = LabelTexts(wanted->main);
-    return texts.size() == 1 && texts[0] == wanted->text;
+    return IsWindowVisible(wanted->main) && texts.size() == 1 && texts[0] == wanted->text;
 }
 
 // Restored, shown and showing the text: a slideshow refresh under automatic minimise.
 bool RestoredShowing(void* context) {
     LabelShows* wanted = static_cast<LabelShows*>(context);
-    return !IsIconic(wanted->main) && IsWindowVisible(wanted->main) && LabelShowsText(context);
+    return !IsIconic(wanted->main) && LabelShowsText(context);
 }
 
 // Minutes to add to local time to get UTC (negative east of Greenwich), now.
@@ -132,7 +135,6 @@ I386_SCENARIO(slideshow_refresh_on_interval_grid) {
         REQUIRE(main != nullptr);
         int64_t shown = LocalMilliseconds();
         {
-            // The style change of the first layout may show the window before its labels.
             LabelShows first = {main, Padded(L"first sight")};
             REQUIRE(WaitWith(&session, LabelShowsText, &first, ReactionTimeout()));
         }

@@ -512,14 +512,17 @@ static std::vector<std::string> LetterGroups(Language language) {
 // dropped from the English list hides an option from every English user.
 TEST(Language, BothSetsCompleteAndTheOptionListsAlike) {
     for (Language language : {LANGUAGE_JAPANESE, LANGUAGE_ENGLISH}) {
+        SetLanguage(language);
         for (int id = 0; id < TEXT_COUNT; ++id) {
             const char16_t* text = TextIn(language, static_cast<TextId>(id));
             ASSERT_NE(nullptr, text) << language << " text " << id;
+            EXPECT_EQ(text, Text(static_cast<TextId>(id))) << "the chosen language's, " << language;
             const std::u16string s(text);
             EXPECT_TRUE(s.size() > 2 && s.substr(s.size() - 3, 1) != u" " && s.substr(s.size() - 2) == u"  ")
                 << Narrow(s);
         }
     }
+    SetLanguage(LANGUAGE_JAPANESE);  // the start's choice, which the other tests assume
     const std::vector<std::string> japanese = LetterGroups(LANGUAGE_JAPANESE);
     ASSERT_EQ(24u, japanese.size());
     EXPECT_EQ("d,D", japanese[0]);

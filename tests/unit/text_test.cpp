@@ -146,6 +146,24 @@ TEST(AppendNumber, CutToCount) {
     EXPECT_TRUE(d.UntouchedFrom(8));
 }
 
+// A %i without a number left stays as it is, and a buffer of no units is not written.
+TEST(FormatText, MarksBeyondTheNumbersAndAnEmptyBuffer) {
+    const int32_t one[] = {7};
+    struct Case {
+        size_t count;
+        const char16_t* format;
+        int result;
+        const char16_t* expected;
+    };
+    const Case cases[] = {{32, u"%i and %i", 1, u"7 and %i"}, {0, u"%i", 0, u"abc"}};
+    for (const Case& c : cases) {
+        Destination d(u"abc");
+        EXPECT_EQ(c.result, FormatText(d.units, c.count, c.format, nullptr, one, ArrayCount(one))) << c.count;
+        EXPECT_EQ(std::u16string(c.expected), std::u16string(d.units)) << c.count;
+        EXPECT_TRUE(d.UntouchedFrom(9));
+    }
+}
+
 TEST(TextHelpers, LengthStopsAtLimitAndEqualityIsExact) {
     const char16_t unterminated[4] = {u'a', u'b', u'c', u'd'};
     EXPECT_EQ(4u, TextLength(unterminated, 4));

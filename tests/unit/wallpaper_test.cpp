@@ -657,6 +657,7 @@ TEST(FindMonitorPicture, CountAndGaps) {
 TEST(FindMonitorId, WindowsMonitorAmongTheInterfaces) {
     const char16_t* const two[] = {u"\\\\?\\DISPLAY#OTHER#{e6f07b5f}", DEV.c_str()};
     const char16_t* const prefix[] = {u"\\\\?\\DISPLAY#SAM0B12#", u"\\\\?\\DISPLAY#SAM0B12#{e6f07b5f}x"};
+    const char16_t* const edges[] = {u"\\\\?\\DISPLAY#za#{e6f07b5f}"};  // the alphabet's two ends
     const struct {
         const char* what;
         const char16_t* const* ids;
@@ -668,6 +669,8 @@ TEST(FindMonitorId, WindowsMonitorAmongTheInterfaces) {
         {"none matches", two, 2, u"\\\\?\\DISPLAY#DELL#{e6f07b5f}", -1},
         {"a shorter and a longer path are others", prefix, 2, DEV, -1},
         {"empty list", two, 0, DEV, -1},
+        {"an entry at the count is none", two, 1, DEV, -1},
+        {"A and Z in another case", edges, 1, u"\\\\?\\DISPLAY#ZA#{e6f07b5f}", 0},
         {"no path of the window's monitor", prefix, 2, u"", -1},
     };
     for (const auto& row : rows) {

@@ -44,6 +44,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
     if (std::wcscmp(arguments, L"guard") == 0) {
         return static_cast<int>(__stack_chk_guard);
     }
+    if (std::wcscmp(arguments, L"planted") == 0) {
+        // Started through the program's entry: a DLL beside it is not found by its bare name.
+        return LoadLibraryW(L"nuvelo_planted.dll") == nullptr && GetLastError() == ERROR_MOD_NOT_FOUND ? 0
+                                                                                                       : 1;
+    }
     if (std::wcscmp(arguments, L"smash") == 0) {
         OverwriteCanary();
         return 0;

@@ -9,6 +9,7 @@
 
 #include "app/startup_win.h"
 #include "base/system_dll_win.h"
+#include "tests/win/child_win.h"
 
 namespace {
 
@@ -53,37 +54,20 @@ public:
 testing::Environment* const childPart = testing::AddGlobalTestEnvironment(new RefusedMainWindowChild);
 
 TEST(StartUp, RefusedMainWindowEndsStartUp) {
-    wchar_t path[MAX_PATH] = {};
-    ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::wstring commandLine = std::wstring(L"\"") + path + L"\"";
     SetEnvironmentVariableW(CHILD_MARK, L"1");
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION child = {};
-    const BOOL started =
-        CreateProcessW(path, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child);
+    const DWORD exitCode = RunToEnd(ThisProgramPath(), L"");
     SetEnvironmentVariableW(CHILD_MARK, nullptr);
-    ASSERT_TRUE(started);
-    const DWORD waited = WaitForSingleObject(child.hProcess, 60000);
-    if (waited != WAIT_OBJECT_0) {
-        TerminateProcess(child.hProcess, 1);
-    }
-    DWORD exitCode = STILL_ACTIVE;
-    GetExitCodeProcess(child.hProcess, &exitCode);
-    CloseHandle(child.hThread);
-    CloseHandle(child.hProcess);
-    ASSERT_EQ(WAIT_OBJECT_0, waited);
-    EXPECT_EQ(0u, exitCode) << "2: start-up went on into its message loop; 3: the error mode";
+    EXPECT_EQ(0u, exitCode)
+        << "2: start-up went on into its message loop; 3: the error mode; 259: it did not "
+           "start or end";
 }
 
 // A DLL of this project's own (the benchmark's queue hook, in no system folder) put
-// beside this program under a name of its own: found by its bare name until the entry's
-// restriction runs, not after it; the System32 loader does not find it either. The
-// restriction stays for the rest of this process, which loads nothing from its folder.
+// beside this program under a name of its own: found by its bare name here, not in a
+// process started through the program's entry point (the stack guard's test program,
+// which is linked with it), nor by the System32 loader.
 TEST(StartUp, DllsComeOnlyFromSystem32) {
-    wchar_t path[MAX_PATH] = {};
-    ASSERT_NE(0u, GetModuleFileNameW(nullptr, path, MAX_PATH));
-    std::wstring folder(path);
+    std::wstring folder = ThisProgramPath();
     folder.resize(folder.rfind(L'\\') + 1);
     const std::wstring planted = folder + L"nuvelo_planted.dll";
     ASSERT_TRUE(CopyFileW((folder + L"..\\bench\\nuvelo_queue_hook.dll").c_str(), planted.c_str(), FALSE))
@@ -93,13 +77,10 @@ TEST(StartUp, DllsComeOnlyFromSystem32) {
     if (before != nullptr) {
         FreeLibrary(before);
     }
-    RestrictDllSearchToSystem32();
-    const HMODULE after = LoadLibraryW(L"nuvelo_planted.dll");
-    const DWORD error = GetLastError();
+    const DWORD entry = RunToEnd(folder + L"nuvelo_guard_test.exe", L"planted");
     const HMODULE system = LoadSystemLibrary(L"nuvelo_planted.dll");
     DeleteFileW(planted.c_str());
-    EXPECT_EQ(nullptr, after);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), error);
+    EXPECT_EQ(0u, entry) << "1: the program's entry left the program's folder searched";
     EXPECT_EQ(nullptr, system);
     EXPECT_NE(nullptr, LoadSystemLibrary(L"shcore.dll"));
 }
