@@ -9,18 +9,23 @@ HMONITOR PrimaryMonitor() {
     return MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
 }
 
-// A minimised window stands where it will be restored: its normal rectangle, which
-// counts from the work area's corner; the taskbar's width off is no matter here.
+bool WindowOrNormalRect(HWND window, RECT* rect) {
+    if (!IsIconic(window)) {
+        GetWindowRect(window, rect);
+        return false;
+    }
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof(placement);
+    GetWindowPlacement(window, &placement);
+    *rect = placement.rcNormalPosition;
+    return true;
+}
+
+// A minimised window stands where it will be restored; the taskbar's width that its
+// normal rectangle is off by is no matter here.
 HMONITOR WindowMonitor(HWND window) {
     RECT rect{};
-    if (IsIconic(window)) {
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof(placement);
-        GetWindowPlacement(window, &placement);
-        rect = placement.rcNormalPosition;
-    } else {
-        GetWindowRect(window, &rect);
-    }
+    WindowOrNormalRect(window, &rect);
     const WindowPoint anchor =
         AnchorPoint(PriorRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top});
     return MonitorFromPoint(POINT{anchor.x, anchor.y}, MONITOR_DEFAULTTONEAREST);

@@ -16,6 +16,10 @@ HMONITOR PrimaryMonitor();
 // each picture of another width.
 HMONITOR WindowMonitor(HWND window);
 
+// The window's rectangle, or a minimised window's normal one, which counts from its work
+// area's corner: true for that one.
+bool WindowOrNormalRect(HWND window, RECT* rect);
+
 // The device interface path of the window's monitor, or of the primary monitor
 // when window is null; empty when the system names none. That monitor is the one the
 // picture is read for until the next call.

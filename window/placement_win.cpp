@@ -108,18 +108,12 @@ void ApplyPlacement(HWND window, int32_t x, int32_t y, int32_t width, int32_t he
 
 PriorRect RestoredRect(HWND window) {
     RECT rect{};
-    if (IsIconic(window)) {
-        WINDOWPLACEMENT placement{};
-        placement.length = sizeof(placement);
-        GetWindowPlacement(window, &placement);
+    if (WindowOrNormalRect(window, &rect)) {
         const POINT origin = WorkspaceOrigin(window);
-        rect = placement.rcNormalPosition;
         rect.left += origin.x;
         rect.right += origin.x;
         rect.top += origin.y;
         rect.bottom += origin.y;
-    } else {
-        GetWindowRect(window, &rect);
     }
     return PriorRect{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
